@@ -1,0 +1,33 @@
+#include "date_stamp.h"
+
+#include "bounded_text.h"
+#include "platform.h"
+
+namespace {
+
+int Fail(std::span<char> out) {
+  if (!out.empty()) {
+    out[0] = '\0';
+  }
+  return -1;
+}
+
+}  // namespace
+
+int MakeDateStamp(std::span<char> out, std::time_t secondsBack) {
+  const std::time_t now = std::time(nullptr);
+  std::time_t moment = 0;
+  if (now == static_cast<std::time_t>(-1) || __builtin_sub_overflow(now, secondsBack, &moment)) {
+    return Fail(out);
+  }
+  std::tm local{};
+  if (!platform::ToLocalTime(moment, local)) {
+    return Fail(out);
+  }
+  // The year is widened first: tm_year + 1900 overflows an int for the last years a tm can hold.
+  const long long year = local.tm_year + 1900LL;
+  if (!FormatBounded(out, "%04lld%02d%02d", year, local.tm_mon + 1, local.tm_mday)) {
+    return Fail(out);
+  }
+  return 0;
+}

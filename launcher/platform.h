@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+
+// The few operating system services the launcher needs. Paths and command lines are always in Windows
+// form (backslash separators); each platform source decides how to read them.
+namespace platform {
+
+inline constexpr int kAccessExists = 0;
+inline constexpr int kAccessReadable = 4;
+
+// Returns 0 when the path passes the access test for the mode above, like the C runtime's access.
+int TestAccess(const char* path, int mode);
+
+// Flushes standard output, so a message is on the console before the pause begins, then sleeps.
+void PauseMilliseconds(unsigned milliseconds);
+
+// Starts the program named by the whole command line, asked to show its window, and returns without
+// waiting for it. A failed start is not reported.
+void StartProgram(const char* commandLine);
+
+// Converts a calendar time to local broken-down time; false when the platform cannot.
+bool ToLocalTime(std::time_t time, std::tm& local);
+
+}  // namespace platform
