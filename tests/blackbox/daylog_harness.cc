@@ -1,0 +1,180 @@
+#include "daylog_harness.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+#include "date_stamp.h"
+
+extern char** environ;
+
+namespace {
+
+Target g_target;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::string Slashed(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace
+
+bool Target::Configure(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    for (auto [flag, value] : {std::pair{std::string_view("--daylog="), &g_target.executable_},
+                               std::pair{std::string_view("--fake-viewer="), &g_target.fakeViewer_},
+                               std::pair{std::string_view("--wine="), &g_target.wine_}}) {
+      if (arg.starts_with(flag)) {
+        *value = arg.substr(flag.size());
+      }
+    }
+  }
+  return !g_target.executable_.empty() && !g_target.fakeViewer_.empty();
+}
+
+const Target& Target::Get() { return g_target; }
+
+std::string Target::PathForm(const std::string& posixPath) const {
+  if (!IsWindows()) {
+    return posixPath;
+  }
+  std::string windows = "Z:" + posixPath;
+  std::replace(windows.begin(), windows.end(), '/', '\\');
+  return windows;
+}
+
+std::string Target::Lines(const std::vector<std::string>& lines) const {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + (IsWindows() ? "\r\n" : "\n");
+  }
+  return text;
+}
+
+RunResult Target::Run(const std::vector<std::string>& args, const std::string& workDirectory,
+                      const std::vector<std::string>& wrapper) const {
+  std::vector<std::string> command = wrapper;
+  if (IsWindows()) {
+    command.push_back(wine_);
+  }
+  command.push_back(executable_);
+  command.insert(command.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : command) {
+    argv.push_back(arg.data());
+  }
+  argv.push_back(nullptr);
+
+  const std::string outPath = workDirectory + "/daylog.out";
+  const std::string errPath = workDirectory + "/daylog.err";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addchdir_np(&actions, workDirectory.c_str());
+
+  RunResult result;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    throw std::runtime_error("cannot start " + command.front());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.elapsed = std::chrono::steady_clock::now() - start;
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.out = ReadFile(outPath);
+  result.err = ReadFile(errPath);
+  return result;
+}
+
+ProjectHome::ProjectHome(const std::string& name) {
+  char pattern[] = "/tmp/daylog-test-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) {
+    throw std::runtime_error("cannot make a temporary directory");
+  }
+  root_ = pattern;
+  // Open to every user, so that a run as an unprivileged user can reach the home.
+  chmod(root_.c_str(), 0755);
+  path_ = root_ + "/" + name;
+  std::filesystem::create_directories(path_ + "/log");
+  std::filesystem::create_directories(path_ + "/bin");
+}
+
+ProjectHome::~ProjectHome() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+std::string ProjectHome::AddLog(const std::string& prefix, const std::string& stamp) const {
+  const std::string path = Slashed(path_ + "/log/" + prefix + "." + stamp);
+  WriteFile(path, "a line of the day\n");
+  return path;
+}
+
+void ProjectHome::AddLogDirectory(const std::string& prefix, const std::string& stamp) const {
+  std::filesystem::create_directories(Slashed(path_ + "/log/" + prefix + "." + stamp));
+}
+
+void ProjectHome::InstallViewer() const {
+  std::filesystem::copy_file(Target::Get().fakeViewer(), path_ + "/bin/cmdtail.exe");
+}
+
+std::optional<std::string> ProjectHome::WaitForViewer(std::chrono::seconds limit) const {
+  const std::string record = path_ + "/bin/viewer-args.txt";
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (std::filesystem::exists(record)) {
+      return ReadFile(record);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return std::nullopt;
+}
+
+std::string TodayStamp() {
+  char stamp[kDateStampSize];
+  if (MakeDateStamp(stamp, 0) != 0) {
+    throw std::runtime_error("no local date");
+  }
+  return stamp;
+}
+
+std::string ExpectedViewerRecord(const std::string& commandLine, const std::vector<std::string>& args) {
+  if (Target::Get().IsWindows()) {
+    return commandLine;
+  }
+  std::string record;
+  for (const std::string& arg : args) {
+    record += Slashed(arg);
+    record.push_back('\0');
+  }
+  return record;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Runs the built daylog as a user would, natively or as daylog.exe under Wine, as the test program's
+// command line says: --daylog=PATH --fake-viewer=PATH [--wine=PATH].
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+  std::chrono::duration<double> elapsed{};
+};
+
+class Target {
+ public:
+  // Takes the target from the command line; false when it does not name one.
+  static bool Configure(int argc, char* argv[]);
+  static const Target& Get();
+
+  [[nodiscard]] bool IsWindows() const { return !wine_.empty(); }
+  // The form in which a user of the target names a POSIX path: as it is, or as Wine's Z: drive.
+  [[nodiscard]] std::string PathForm(const std::string& posixPath) const;
+  // Joins console lines as the target's standard output ends them.
+  [[nodiscard]] std::string Lines(const std::vector<std::string>& lines) const;
+  [[nodiscard]] const std::string& fakeViewer() const { return fakeViewer_; }
+
+  RunResult Run(const std::vector<std::string>& args, const std::string& workDirectory,
+                const std::vector<std::string>& wrapper = {}) const;
+
+ private:
+  std::string executable_;
+  std::string fakeViewer_;
+  std::string wine_;
+};
+
+// A project home in a fresh temporary directory, removed with everything in it at the end.
+class ProjectHome {
+ public:
+  explicit ProjectHome(const std::string& name = "home");
+  ~ProjectHome();
+  ProjectHome(const ProjectHome&) = delete;
+  ProjectHome& operator=(const ProjectHome&) = delete;
+
+  [[nodiscard]] const std::string& root() const { return root_; }
+  [[nodiscard]] const std::string& posixPath() const { return path_; }
+  // The home as the target's user types it.
+  [[nodiscard]] std::string typed() const { return Target::Get().PathForm(path_); }
+
+  std::string AddLog(const std::string& prefix, const std::string& stamp) const;
+  void AddLogDirectory(const std::string& prefix, const std::string& stamp) const;
+  void InstallViewer() const;
+  // The viewer's record of how it was started, once it has written one.
+  [[nodiscard]] std::optional<std::string> WaitForViewer(std::chrono::seconds limit) const;
+
+ private:
+  std::string root_;
+  std::string path_;
+};
+
+// Today's local date stamp, by the same local-time rules the program uses.
+std::string TodayStamp();
+
+// The fake viewer's record of "viewer -f log" as the target hands it over: the whole command line on
+// Windows, each argument NUL-ended with backslashes read as separators elsewhere.
+std::string ExpectedViewerRecord(const std::string& commandLine, const std::vector<std::string>& args);
