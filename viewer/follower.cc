@@ -1,0 +1,157 @@
+#include "follower.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "last_lines.h"
+
+namespace vp = viewer_platform;
+
+namespace {
+
+constexpr std::size_t kBlockSize = 64 * 1024;
+
+}  // namespace
+
+Follower::Follower(const char* name, std::string path)
+    : name_(name), path_(std::move(path)), buffer_(kBlockSize) {}
+
+Follower::~Follower() { CloseFile(); }
+
+int Follower::Run(std::size_t lineCount) {
+  if (!Open()) {
+    return 1;
+  }
+  vp::WatchForChanges(path_);
+  Step step = ShowLastLines(lineCount);
+  while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
+    if (step == Step::kWait) {
+      vp::WaitForChange();
+    }
+    step = CatchUp();
+    if (step == Step::kWait) {
+      step = CheckName();
+    }
+  }
+  return step == Step::kFail ? 1 : 0;
+}
+
+bool Follower::Open() {
+  file_ = vp::OpenForReading(path_);
+  if (file_ == vp::kNoFile || !vp::IdentifyOpen(file_, id_)) {
+    Report("cannot open", vp::LastErrorText());
+    return false;
+  }
+  return true;
+}
+
+Follower::Step Follower::ShowLastLines(std::size_t lineCount) {
+  const std::int64_t size = vp::SizeOf(file_);
+  const auto readAt = [this](std::uint64_t offset, std::span<char> into) { return vp::ReadAt(file_, offset, into); };
+  const auto start = size < 0 ? std::nullopt
+                              : FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), lineCount, buffer_);
+  if (!start) {
+    Report("cannot read", vp::LastErrorText());
+    return Step::kFail;
+  }
+  offset_ = *start;
+  return CopyToEnd();
+}
+
+Follower::Step Follower::CatchUp() {
+  if (file_ == vp::kNoFile) {
+    return Step::kWait;
+  }
+  const std::int64_t size = vp::SizeOf(file_);
+  if (size >= 0 && static_cast<std::uint64_t>(size) < offset_) {
+    Report("file truncated; following from its new start");
+    offset_ = 0;
+  }
+  return CopyToEnd();
+}
+
+Follower::Step Follower::CopyToEnd() {
+  while (!vp::StopRequested()) {
+    const std::ptrdiff_t count = vp::ReadAt(file_, offset_, buffer_);
+    if (count == 0) {
+      return Step::kWait;
+    }
+    if (count < 0) {
+      Report("cannot read", vp::LastErrorText());
+      return Step::kFail;
+    }
+    switch (vp::WriteOut({buffer_.data(), static_cast<std::size_t>(count)})) {
+      case vp::WriteResult::kWritten:
+        offset_ += static_cast<std::uint64_t>(count);
+        break;
+      case vp::WriteResult::kOutputGone:
+      case vp::WriteResult::kStopped:
+        return Step::kStop;
+      case vp::WriteResult::kFailed:
+        Report("cannot write output", vp::LastErrorText());
+        return Step::kFail;
+    }
+  }
+  return Step::kStop;
+}
+
+// Looks at what the name stands for now: the same file, nothing, or a new file to switch to.
+Follower::Step Follower::CheckName() {
+  vp::FileId named;
+  if (!vp::IdentifyPath(path_, named)) {
+    // Where an open file holds a deleted name, letting go of it lets the writer create it anew.
+    if (file_ != vp::kNoFile && vp::OpenFileHoldsDeletedName()) {
+      const Step step = CopyToEnd();
+      CloseFile();
+      return step;
+    }
+    return Step::kWait;
+  }
+  if (file_ != vp::kNoFile && named == id_) {
+    return Step::kWait;
+  }
+  const vp::FileHandle next = vp::OpenForReading(path_);
+  vp::FileId nextId;
+  if (next == vp::kNoFile) {
+    return Step::kWait;
+  }
+  if (!vp::IdentifyOpen(next, nextId) || (file_ != vp::kNoFile && nextId == id_)) {
+    vp::Close(next);
+    return Step::kWait;
+  }
+  return Adopt(next, nextId);
+}
+
+Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId) {
+  if (file_ != vp::kNoFile) {
+    const Step finished = CopyToEnd();
+    if (finished != Step::kWait) {
+      vp::Close(next);
+      return finished;
+    }
+  }
+  CloseFile();
+  file_ = next;
+  if (nextId != id_) {
+    Report("file replaced; following the new file");
+    id_ = nextId;
+    offset_ = 0;
+  }
+  vp::WatchForChanges(path_);
+  return Step::kRecheck;
+}
+
+void Follower::CloseFile() {
+  if (file_ != vp::kNoFile) {
+    vp::Close(file_);
+    file_ = vp::kNoFile;
+  }
+}
+
+void Follower::Report(const char* what, const std::string& detail) const {
+  if (detail.empty()) {
+    std::fprintf(stderr, "cmdtail: %s: %s\n", name_, what);
+  } else {
+    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name_, detail.c_str());
+  }
+}

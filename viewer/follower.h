@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "viewer_platform.h"
+
+// Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
+// the start when the file is truncated, and switches to the new file when the name comes to stand for
+// another one, after finishing the old.
+class Follower {
+ public:
+  // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
+  Follower(const char* name, std::string path);
+  ~Follower();
+  Follower(const Follower&) = delete;
+  Follower& operator=(const Follower&) = delete;
+
+  // Runs until a stop is requested or the output is gone; returns the exit status.
+  int Run(std::size_t lineCount);
+
+ private:
+  // kWait: all caught up, wait for a change; kRecheck: look again at once.
+  enum class Step { kWait, kRecheck, kStop, kFail };
+
+  bool Open();
+  Step ShowLastLines(std::size_t lineCount);
+  Step CatchUp();
+  Step CopyToEnd();
+  Step CheckName();
+  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId);
+  void CloseFile();
+  void Report(const char* what, const std::string& detail = {}) const;
+
+  const char* name_;
+  std::string path_;
+  viewer_platform::FileHandle file_ = viewer_platform::kNoFile;
+  viewer_platform::FileId id_;
+  std::uint64_t offset_ = 0;
+  std::vector<char> buffer_;
+};

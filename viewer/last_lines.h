@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+// Reads at an offset into a buffer; returns the bytes read, 0 at the end of the data, -1 on error.
+using ReadAtFunction = std::function<std::ptrdiff_t(std::uint64_t offset, std::span<char> into)>;
+
+// Returns the offset where the last `count` lines of the first `size` bytes begin, reading backwards
+// from `size` one block at a time, so the cost depends on the length of those lines only. A last line
+// without a newline counts as a line. Empty when a read fails or finds less data than `size`.
+std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                                std::size_t count, std::span<char> block);

@@ -1,0 +1,21 @@
+// cmdtail [-n N] -f FILE: shows the last N lines of FILE (10 by default), then everything appended to
+// it until stopped.
+#include <cstdio>
+
+#include "arguments.h"
+#include "follower.h"
+#include "viewer_platform.h"
+
+int main(int argc, char* argv[]) {
+  const Arguments arguments = ParseArguments(argc, argv);
+  if (!arguments.error.empty()) {
+    std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [-n N] -f FILE)\n", arguments.error.c_str());
+    return 2;
+  }
+  if (!viewer_platform::PrepareProcess()) {
+    std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n", viewer_platform::LastErrorText().c_str());
+    return 1;
+  }
+  Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file));
+  return follower.Run(arguments.lineCount);
+}
