@@ -3,23 +3,17 @@
 // failures show only as lines on standard output.
 #include <cstdio>
 
-#include "bounded_text.h"
+#include "daily_paths.h"
 #include "date_stamp.h"
+#include "messages.h"
 #include "platform.h"
 #include "report.h"
 #include "tail_launcher.h"
 
 namespace {
 
-constexpr int kPathSize = 512;
-
 // The home path lives for the whole run.
-char g_projectHome[256];
-
-constexpr char kFileMissing[] = "File not exist!!\n";
-// "No read permission." in code page 949.
-constexpr char kNoReadPermission[] =
-    "\xC0\xD0\xB1\xE2 \xB1\xC7\xC7\xD1\xC0\xCC \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9.!!\n";
+char g_projectHome[kHomePathSize];
 
 int ReportLogFailure(const char* logPath, const char* message) {
   std::printf("%s\n", logPath);
@@ -39,20 +33,14 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   TailLauncher launcher;
-  if (!FormatBounded(g_projectHome, "%s", argv[1])) {
-    return Refuse("Project home path is longer than 255 characters!!\n");
-  }
   char stamp[kDateStampSize];
   if (MakeDateStamp(stamp, 0) != 0) {
     return Refuse("The local date cannot be read from the clock!!\n");
   }
   char viewerPath[kPathSize];
-  if (!FormatBounded(viewerPath, "%s\\bin\\cmdtail.exe", g_projectHome)) {
-    return Refuse("Viewer path is longer than 511 characters!!\n");
-  }
   char logPath[kPathSize];
-  if (!FormatBounded(logPath, "%s\\log\\%s.%s", g_projectHome, argv[2], stamp)) {
-    return Refuse("Log path is longer than 511 characters!!\n");
+  if (const char* refusal = FormDailyPaths(g_projectHome, argv[1], argv[2], stamp, viewerPath, logPath)) {
+    return Refuse(refusal);
   }
   if (platform::TestAccess(logPath, platform::kAccessExists) != 0) {
     return ReportLogFailure(logPath, kFileMissing);
