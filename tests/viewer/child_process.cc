@@ -1,0 +1,151 @@
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void ClosePipe(int& fd) {
+  if (fd >= 0) {
+    close(fd);
+    fd = -1;
+  }
+}
+
+void ReadInto(int& fd, std::string& text) {
+  char buffer[65536];
+  const ssize_t count = read(fd, buffer, sizeof buffer);
+  if (count <= 0) {
+    ClosePipe(fd);
+  } else {
+    text.append(buffer, static_cast<std::size_t>(count));
+  }
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+  int out[2];
+  int err[2];
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) {
+    args.push_back(const_cast<char*>(arg.c_str()));
+  }
+  args.push_back(nullptr);
+  const int spawned = posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  close(out[1]);
+  close(err[1]);
+  outPipe_ = out[0];
+  errPipe_ = err[0];
+  if (spawned != 0) {
+    throw std::runtime_error("cannot start " + argv[0]);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  SignalGroup(SIGKILL);
+  // Reaps the group's members that are children of this process (all of them under a subreaper).
+  while (waitpid(-pid_, nullptr, 0) > 0) {
+  }
+  ClosePipe(outPipe_);
+  ClosePipe(errPipe_);
+}
+
+void ChildProcess::Pump(std::chrono::milliseconds limit) {
+  pollfd fds[2] = {{outPipe_, POLLIN, 0}, {errPipe_, POLLIN, 0}};
+  if (outPipe_ < 0 && errPipe_ < 0) {
+    usleep(10000);
+  } else if (poll(fds, 2, static_cast<int>(std::min(limit, 100ms).count())) > 0) {
+    if (fds[0].revents != 0) {
+      ReadInto(outPipe_, out_);
+    }
+    if (fds[1].revents != 0) {
+      ReadInto(errPipe_, err_);
+    }
+  }
+}
+
+bool ChildProcess::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  while (!done()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+      return false;
+    }
+    Pump(left);
+  }
+  return true;
+}
+
+bool ChildProcess::WaitForOut(const std::string& expected, std::chrono::milliseconds limit) {
+  PumpUntil([&] { return out_.size() >= expected.size(); }, limit);
+  return out_ == expected;
+}
+
+bool ChildProcess::WaitForErrContaining(const std::string& text, std::chrono::milliseconds limit) {
+  return PumpUntil([&] { return err_.find(text) != std::string::npos; }, limit);
+}
+
+void ChildProcess::ReadFor(std::chrono::milliseconds period) {
+  PumpUntil([] { return false; }, period);
+}
+
+std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
+  int status = 0;
+  if (!PumpUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit) || !WIFEXITED(status)) {
+    return std::nullopt;
+  }
+  return WEXITSTATUS(status);
+}
+
+void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
+
+void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
+
+TempDirectory::TempDirectory() {
+  std::string pattern = std::filesystem::temp_directory_path() / "cmdtail-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  path_ = pattern;
+}
+
+TempDirectory::~TempDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes, const char* mode) {
+  FILE* file = std::fopen(path.c_str(), mode);
+  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}

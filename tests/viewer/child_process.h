@@ -1,0 +1,61 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+using std::chrono_literals::operator""ms;
+using std::chrono_literals::operator""s;
+
+// A program started in a process group of its own, its standard output and error read through pipes.
+// Every wait is bounded; the destructor kills whatever is left of the group and reaps it.
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::vector<std::string>& argv);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // True once standard output is exactly `expected`; false when it grows past it or time runs out.
+  bool WaitForOut(const std::string& expected, std::chrono::milliseconds limit = 5s);
+  bool WaitForErrContaining(const std::string& text, std::chrono::milliseconds limit = 5s);
+  // Keeps reading output for a while, so that anything printed late shows.
+  void ReadFor(std::chrono::milliseconds period);
+  // The exit status, or empty when the program did not exit normally in time.
+  std::optional<int> WaitForExit(std::chrono::milliseconds limit = 5s);
+  void SignalGroup(int signal) const;
+  // Stops reading standard output, as a reader that has gone away.
+  void CloseOut();
+
+  [[nodiscard]] const std::string& out() const { return out_; }
+  [[nodiscard]] const std::string& err() const { return err_; }
+
+ private:
+  // Reads what arrives within `limit` (at most a tenth of a second at a time).
+  void Pump(std::chrono::milliseconds limit);
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+  pid_t pid_ = -1;
+  int outPipe_ = -1;
+  int errPipe_ = -1;
+  std::string out_;
+  std::string err_;
+};
+
+// A fresh temporary directory, removed with everything in it at the end.
+class TempDirectory {
+ public:
+  TempDirectory();
+  ~TempDirectory();
+  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes, const char* mode = "wb");
+inline void AppendFile(const std::string& path, const std::string& bytes) { WriteFile(path, bytes, "ab"); }

@@ -1,0 +1,180 @@
+// The built cmdtail run natively on real files in a temporary directory.
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+
+namespace {
+
+std::string NumberedLines(int first, int last) {
+  std::string text;
+  for (int i = first; i <= last; ++i) {
+    text += "line " + std::to_string(i) + "\n";
+  }
+  return text;
+}
+
+class CmdtailTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<ChildProcess> Start(std::vector<std::string> options, const std::string& file) {
+    options.insert(options.begin(), CMDTAIL_PATH);
+    options.insert(options.end(), {"-f", file});
+    return std::make_unique<ChildProcess>(options);
+  }
+  std::unique_ptr<ChildProcess> Follow(const std::string& initial, const std::string& shown) {
+    WriteFile(log_, initial);
+    auto viewer = Start({}, log_);
+    EXPECT_TRUE(viewer->WaitForOut(shown));
+    return viewer;
+  }
+
+  TempDirectory directory_;
+  const std::string log_ = directory_.File("app.log");
+};
+
+struct LastLinesCase {
+  const char* name;
+  std::string content;
+  std::vector<std::string> options;
+  std::string expected;
+};
+
+void PrintTo(const LastLinesCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class LastLinesTest : public CmdtailTest, public ::testing::WithParamInterface<LastLinesCase> {};
+
+TEST_P(LastLinesTest, ShowsExactlyTheLastLines) {
+  WriteFile(log_, GetParam().content);
+  auto viewer = Start(GetParam().options, log_);
+  EXPECT_TRUE(viewer->WaitForOut(GetParam().expected));
+  viewer->ReadFor(200ms);
+  EXPECT_EQ(viewer->out(), GetParam().expected);
+  EXPECT_EQ(viewer->err(), "");
+}
+
+const std::string kLongLine(150000, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LastLinesTest,
+    ::testing::Values(
+        LastLinesCase{"TenByDefault", NumberedLines(1, 25), {}, NumberedLines(16, 25)},
+        LastLinesCase{"FinalLineWithoutNewline", "a\nb\nc", {"-n", "2"}, "b\nc"},
+        LastLinesCase{"FewerLinesThanAsked", "a\nb\n", {"-n", "5"}, "a\nb\n"},
+        LastLinesCase{"EmptyFile", "", {}, ""},
+        LastLinesCase{"EmptyLines", "\n\n\n\n", {"-n", "3"}, "\n\n\n"},
+        LastLinesCase{"NoLinesAsked", "a\nb\n", {"-n", "0"}, ""},
+        LastLinesCase{"LinesLongerThanABlock", "1" + kLongLine + "\n2" + kLongLine + "\n3" + kLongLine,
+                      {"-n", "2"}, "2" + kLongLine + "\n3" + kLongLine}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CmdtailTest, AppendsAppearInOrderExactlyOnce) {
+  auto viewer = Follow("first\n", "first\n");
+  std::string expected = "first\n";
+  for (int batch = 0; batch < 5; ++batch) {
+    const std::string lines = NumberedLines(batch * 20, batch * 20 + 19);
+    AppendFile(log_, lines.substr(0, lines.size() / 2));
+    AppendFile(log_, lines.substr(lines.size() / 2));
+    expected += lines;
+    ASSERT_TRUE(viewer->WaitForOut(expected)) << viewer->out();
+  }
+  viewer->ReadFor(300ms);
+  EXPECT_EQ(viewer->out(), expected);
+}
+
+TEST_F(CmdtailTest, PassesPartialLinesAndRawBytesUnchanged) {
+  auto viewer = Follow("", "");
+  // Code page 949 text, a CR LF ending and a NUL byte, in pieces that split a line.
+  AppendFile(log_, "\xC7\xD1\xB1\xB9");
+  ASSERT_TRUE(viewer->WaitForOut("\xC7\xD1\xB1\xB9"));
+  AppendFile(log_, std::string("\xBE\xEE\r\n\0z", 6));
+  EXPECT_TRUE(viewer->WaitForOut(std::string("\xC7\xD1\xB1\xB9\xBE\xEE\r\n\0z", 10)));
+}
+
+TEST_F(CmdtailTest, GoesOnFromTheStartOfATruncatedFile) {
+  auto viewer = Follow("one\ntwo\nthree\n", "one\ntwo\nthree\n");
+  WriteFile(log_, "new\n");
+  EXPECT_TRUE(viewer->WaitForOut("one\ntwo\nthree\nnew\n")) << viewer->out();
+  EXPECT_TRUE(viewer->WaitForErrContaining("truncated"));
+}
+
+TEST_F(CmdtailTest, FinishesTheOldFileThenFollowsOneCreatedAfterARename) {
+  auto viewer = Follow("old\n", "old\n");
+  const std::string rotated = directory_.File("app.log.1");
+  ASSERT_EQ(rename(log_.c_str(), rotated.c_str()), 0);
+  AppendFile(rotated, "old tail\n");
+  WriteFile(log_, "new\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nold tail\nnew\n")) << viewer->out();
+  EXPECT_TRUE(viewer->WaitForErrContaining("replaced"));
+  AppendFile(log_, "more\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nold tail\nnew\nmore\n")) << viewer->out();
+}
+
+TEST_F(CmdtailTest, WaitsForADeletedFileAndFollowsItsSuccessor) {
+  auto viewer = Follow("old\n", "old\n");
+  ASSERT_EQ(unlink(log_.c_str()), 0);
+  viewer->ReadFor(300ms);
+  WriteFile(log_, "new\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nnew\n")) << viewer->out();
+  EXPECT_TRUE(viewer->WaitForErrContaining("replaced"));
+}
+
+TEST_F(CmdtailTest, ReadsAWindowsFormPathWithBackslashes) {
+  WriteFile(log_, "a\nb\n");
+  std::string windowsForm = log_;
+  std::replace(windowsForm.begin(), windowsForm.end(), '/', '\\');
+  auto viewer = Start({"-n", "1"}, windowsForm);
+  EXPECT_TRUE(viewer->WaitForOut("b\n"));
+}
+
+class StopSignalTest : public CmdtailTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignalTest, ExitsWithStatusZero) {
+  auto viewer = Follow("a\n", "a\n");
+  viewer->SignalGroup(GetParam());
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return info.param == SIGINT ? "Interrupt" : "Terminate"; });
+
+TEST_F(CmdtailTest, ExitsWithStatusZeroWhenItsOutputIsGone) {
+  auto viewer = Follow("a\n", "a\n");
+  viewer->CloseOut();
+  AppendFile(log_, "b\n");
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+}
+
+TEST_F(CmdtailTest, RefusesAFileThatCannotBeOpened) {
+  auto viewer = Start({}, directory_.File("missing.log"));
+  EXPECT_EQ(viewer->WaitForExit(), 1);
+  EXPECT_EQ(viewer->err().rfind("cmdtail: cannot open ", 0), 0u) << viewer->err();
+  EXPECT_EQ(std::count(viewer->err().begin(), viewer->err().end(), '\n'), 1);
+}
+
+class BadCommandLineTest : public CmdtailTest, public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(BadCommandLineTest, FailsWithOneLineOnStandardError) {
+  WriteFile(log_, "a\n");
+  std::vector<std::string> argv{CMDTAIL_PATH};
+  for (const std::string& arg : GetParam()) {
+    argv.push_back(arg == "LOG" ? log_ : arg);
+  }
+  ChildProcess viewer(argv);
+  EXPECT_EQ(viewer.WaitForExit(), 2);
+  EXPECT_EQ(viewer.out(), "");
+  EXPECT_EQ(viewer.err().rfind("cmdtail: ", 0), 0u) << viewer.err();
+  EXPECT_EQ(std::count(viewer.err().begin(), viewer.err().end(), '\n'), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, BadCommandLineTest,
+                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"LOG"},
+                                           std::vector<std::string>{"-f"},
+                                           std::vector<std::string>{"-n", "x", "-f", "LOG"},
+                                           std::vector<std::string>{"-x", "-f", "LOG"}));
+
+}  // namespace

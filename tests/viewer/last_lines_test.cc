@@ -1,0 +1,73 @@
+#include "last_lines.h"
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The expected answer, found by splitting the whole text into lines from the front.
+std::uint64_t StartOfLastLinesByScanningForward(const std::string& text, std::size_t count) {
+  std::vector<std::uint64_t> lineStarts;
+  for (std::size_t at = 0; at < text.size();) {
+    lineStarts.push_back(at);
+    const std::size_t newline = text.find('\n', at);
+    at = newline == std::string::npos ? text.size() : newline + 1;
+  }
+  return count == 0 ? text.size() : count >= lineStarts.size() ? 0 : lineStarts[lineStarts.size() - count];
+}
+
+std::optional<std::uint64_t> Find(const std::string& text, std::size_t count, std::size_t blockSize,
+                                  std::size_t readLimit = SIZE_MAX) {
+  std::vector<char> block(blockSize);
+  const auto readAt = [&](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
+    const std::size_t length = std::min({into.size(), text.size() - offset, readLimit});
+    std::memcpy(into.data(), text.data() + offset, length);
+    return static_cast<std::ptrdiff_t>(length);
+  };
+  return FindLastLinesStart(readAt, text.size(), count, block);
+}
+
+TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string text(random() % 60, 'a');
+    for (char& c : text) {
+      c = random() % 4 == 0 ? '\n' : 'a';
+    }
+    for (std::size_t count : {0, 1, 2, 3, 7, 100}) {
+      for (std::size_t blockSize : {1, 2, 3, 5, 16, 64}) {
+        ASSERT_EQ(Find(text, count, blockSize), StartOfLastLinesByScanningForward(text, count))
+            << "text \"" << text << "\" count " << count << " block " << blockSize;
+      }
+    }
+  }
+}
+
+TEST(FindLastLinesStart, CopesWithShortReads) {
+  EXPECT_EQ(Find("a\nbb\nccc\n", 2, 4, 1), 2u);
+}
+
+TEST(FindLastLinesStart, FailsWhenReadingFails) {
+  const auto failing = [](std::uint64_t, std::span<char>) -> std::ptrdiff_t { return -1; };
+  std::vector<char> block(8);
+  EXPECT_FALSE(FindLastLinesStart(failing, 100, 2, block));
+}
+
+TEST(FindLastLinesStart, ReadsOnlyTheBlocksHoldingTheLastLines) {
+  std::uint64_t lowestOffset = UINT64_MAX;
+  const auto readAt = [&](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
+    lowestOffset = std::min(lowestOffset, offset);
+    std::memset(into.data(), '\n', into.size());
+    return static_cast<std::ptrdiff_t>(into.size());
+  };
+  std::vector<char> block(16);
+  // Ten empty lines at the end of a terabyte: a block or two hold them.
+  const std::uint64_t size = 1ull << 40;
+  EXPECT_EQ(FindLastLinesStart(readAt, size, 10, block), size - 10);
+  EXPECT_GE(lowestOffset, size - 2 * block.size());
+}
+
+}  // namespace
