@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-bool FormatBounded(std::span<char> out, const char* format, ...) {
+bool FormatBounded(std::span<char> out, const char* format, ...) {  // NOLINT(cert-dcl50-cpp)
   if (out.empty()) {
     return false;
   }

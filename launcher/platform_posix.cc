@@ -12,8 +12,6 @@
 #include "platform.h"
 #include "posix_path.h"
 
-extern char** environ;
-
 namespace {
 
 // Longer paths and command lines than the launcher forms are refused rather than cut short.
@@ -46,11 +44,15 @@ void PauseMilliseconds(unsigned milliseconds) {
 void StartProgram(const char* commandLine) {
   char storage[kMaxCommandLineSize];
   char* args[kMaxCommandLineSize / 2 + 2];
-  if (std::strlen(commandLine) >= sizeof storage || SplitCommandLine(commandLine, storage, args) <= 0) {
+  if (std::strlen(commandLine) >= sizeof storage) {
     return;
   }
-  for (char** arg = args; *arg != nullptr; ++arg) {
-    ToPosixSeparators(*arg);
+  const int count = SplitCommandLine(commandLine, storage, args);
+  if (count <= 0) {
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    ToPosixSeparators(args[i]);
   }
   // Anything buffered must reach the console before the viewer starts writing to it.
   std::fflush(stdout);

@@ -10,7 +10,9 @@ constexpr int kCommandLineSize = 256;
 
 }  // namespace
 
-int TailLauncher::Launch(const char* viewerPath, const char* logPath) {
+// A member, not a static function: callers create the launcher and hold it for the run.
+int TailLauncher::Launch(const char* viewerPath,  // NOLINT(readability-convert-member-functions-to-static)
+                         const char* logPath) {
   char commandLine[kCommandLineSize];
   if (!BuildViewerCommandLine(commandLine, viewerPath, logPath)) {
     FailWithPause("Viewer command line is longer than 255 characters!!\n");
