@@ -123,6 +123,8 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
   if (!PumpUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit) || !WIFEXITED(status)) {
     return std::nullopt;
   }
+  // What the program wrote just before it exited may still be in the pipes.
+  PumpUntil([this] { return outPipe_ < 0 && errPipe_ < 0; }, 1s);
   return WEXITSTATUS(status);
 }
 
