@@ -45,6 +45,7 @@ std::string Slashed(std::string path) {
 bool Target::Configure(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    g_target.memcheck_ = g_target.memcheck_ || arg == "--memcheck";
     for (auto [flag, value] : {std::pair{std::string_view("--daylog="), &g_target.executable_},
                                std::pair{std::string_view("--fake-viewer="), &g_target.fakeViewer_},
                                std::pair{std::string_view("--wine="), &g_target.wine_}}) {
@@ -78,6 +79,10 @@ std::string Target::Lines(const std::vector<std::string>& lines) const {
 RunResult Target::Run(const std::vector<std::string>& args, const std::string& workDirectory,
                       const std::vector<std::string>& wrapper) const {
   std::vector<std::string> command = wrapper;
+  if (memcheck_) {
+    command.insert(command.end(), {"valgrind", "--quiet", "--error-exitcode=99", "--leak-check=full",
+                                   "--show-leak-kinds=all", "--errors-for-leak-kinds=all"});
+  }
   if (IsWindows()) {
     command.push_back(wine_);
   }

@@ -6,7 +6,8 @@
 #include <vector>
 
 // Runs the built daylog as a user would, natively or as daylog.exe under Wine, as the test program's
-// command line says: --daylog=PATH --fake-viewer=PATH [--wine=PATH].
+// command line says: --daylog=PATH --fake-viewer=PATH [--wine=PATH] [--memcheck]. With --memcheck
+// each run goes through valgrind's memcheck, and any error or leak fails it.
 
 struct RunResult {
   std::string out;
@@ -22,6 +23,8 @@ class Target {
   static const Target& Get();
 
   [[nodiscard]] bool IsWindows() const { return !wine_.empty(); }
+  // Whether a run's duration tells anything below a second: not under valgrind.
+  [[nodiscard]] bool KeepsTime() const { return !memcheck_; }
   // The form in which a user of the target names a POSIX path: as it is, or as Wine's Z: drive.
   [[nodiscard]] std::string PathForm(const std::string& posixPath) const;
   // Joins console lines as the target's standard output ends them.
@@ -35,6 +38,7 @@ class Target {
   std::string executable_;
   std::string fakeViewer_;
   std::string wine_;
+  bool memcheck_ = false;
 };
 
 // A project home in a fresh temporary directory, removed with everything in it at the end.
