@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Static analysis of the programs in launcher/ and viewer/: clang-tidy with the checks in .clang-tidy,
+# on the POSIX sources natively and on the Win32 sources against the MinGW-w64 headers, then cppcheck.
+# Any finding fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake -S . -B build-tidy -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DBUILD_TESTING=OFF >/dev/null
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+
+mapfile -t posix_sources < <(ls launcher/*.cc viewer/*.cc | grep -v '_win32\.cc$')
+mapfile -t win32_sources < <(ls launcher/*_win32.cc viewer/*_win32.cc)
+clang-tidy -p build-tidy --quiet "${posix_sources[@]}"
+
+mingw_cxx=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpversion)/include/c++
+clang-tidy -p build-windows --quiet --extra-arg=--target=x86_64-w64-mingw32 \
+  --extra-arg=-isystem"$mingw_cxx" --extra-arg=-isystem"$mingw_cxx/x86_64-w64-mingw32" "${win32_sources[@]}"
+
+cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 \
+  --quiet -I launcher -I viewer launcher viewer
+echo "clang-tidy and cppcheck: no findings"
