@@ -24,7 +24,7 @@ volatile sig_atomic_t g_stopRequested = 0;
 // Written by the signal handler, so that a wait in poll() ends at once.
 int g_wakePipe[2] = {-1, -1};
 
-void RequestStop(int) {
+void RequestStop(int /*signal*/) {
   const int savedErrno = errno;
   g_stopRequested = 1;
   const char byte = 0;
@@ -193,7 +193,7 @@ void WaitForChange() {
   }
 }
 #else
-void WatchForChanges(const std::string&) {}
+void WatchForChanges(const std::string& /*path*/) {}
 
 void WaitForChange() {
   pollfd wake{g_wakePipe[0], POLLIN, 0};

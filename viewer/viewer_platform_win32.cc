@@ -18,12 +18,13 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 volatile LONG g_stopRequested = 0;
 
-BOOL WINAPI RequestStop(DWORD) {
+BOOL WINAPI RequestStop(DWORD /*event*/) {
   InterlockedExchange(&g_stopRequested, 1);
   return TRUE;
 }
 
-HANDLE ToHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+// The handle is kept as an integer so that the shared header names no Windows type.
+HANDLE ToHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }  // NOLINT(performance-no-int-to-ptr)
 
 HANDLE OpenShared(const std::string& path, DWORD access) {
   return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -31,7 +32,7 @@ HANDLE OpenShared(const std::string& path, DWORD access) {
 
 bool IdentifyHandle(HANDLE file, FileId& id) {
   BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(file, &information)) {
+  if (GetFileInformationByHandle(file, &information) == FALSE) {
     return false;
   }
   id = FileId{information.dwVolumeSerialNumber,
@@ -42,7 +43,7 @@ bool IdentifyHandle(HANDLE file, FileId& id) {
 }  // namespace
 
 bool PrepareProcess() {
-  return _setmode(_fileno(stdout), _O_BINARY) != -1 && SetConsoleCtrlHandler(RequestStop, TRUE);
+  return _setmode(_fileno(stdout), _O_BINARY) != -1 && SetConsoleCtrlHandler(RequestStop, TRUE) != FALSE;
 }
 
 bool StopRequested() { return g_stopRequested != 0; }
@@ -70,7 +71,7 @@ bool IdentifyPath(const std::string& path, FileId& id) {
 
 std::int64_t SizeOf(FileHandle file) {
   LARGE_INTEGER size{};
-  return GetFileSizeEx(ToHandle(file), &size) ? size.QuadPart : -1;
+  return GetFileSizeEx(ToHandle(file), &size) != FALSE ? size.QuadPart : -1;
 }
 
 std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> into) {
@@ -78,7 +79,7 @@ std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> int
   position.Offset = static_cast<DWORD>(offset);
   position.OffsetHigh = static_cast<DWORD>(offset >> 32);
   DWORD count = 0;
-  if (!ReadFile(ToHandle(file), into.data(), static_cast<DWORD>(into.size()), &count, &position)) {
+  if (ReadFile(ToHandle(file), into.data(), static_cast<DWORD>(into.size()), &count, &position) == FALSE) {
     return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
   }
   return static_cast<std::ptrdiff_t>(count);
@@ -89,7 +90,7 @@ bool OpenFileHoldsDeletedName() { return true; }
 
 WriteResult WriteOut(std::span<const char> bytes) {
   while (!bytes.empty()) {
-    const unsigned chunk = bytes.size() > 0x10000 ? 0x10000u : static_cast<unsigned>(bytes.size());
+    const unsigned chunk = bytes.size() > 0x10000 ? 0x10000U : static_cast<unsigned>(bytes.size());
     const int written = _write(1, bytes.data(), chunk);
     if (written < 0) {
       return errno == EPIPE || errno == EINVAL ? WriteResult::kOutputGone : WriteResult::kFailed;
@@ -111,7 +112,7 @@ std::string LastErrorText() {
   return line.empty() ? "unknown error" : line;
 }
 
-void WatchForChanges(const std::string&) {}
+void WatchForChanges(const std::string& /*path*/) {}
 
 void WaitForChange() { Sleep(kPollMilliseconds); }
 
