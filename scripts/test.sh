@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native suites, the same suites built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the black-box cases against the Windows
-# executables under Wine.
+# Builds everything and runs every test: the native suites (once more under valgrind memcheck), the
+# same suites built with AddressSanitizer and UndefinedBehaviorSanitizer, the black-box cases against
+# the Windows executables under Wine, the fuzz targets for a bounded time, static analysis, and the
+# release packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,3 +22,6 @@ trap '/usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT
 
 (cd build && ctest -j "$jobs" --output-on-failure)
 (cd build-sanitize && ctest -j "$jobs" --output-on-failure)
+scripts/fuzz.sh 20
+scripts/lint.sh
+scripts/package.sh
