@@ -86,7 +86,14 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
   if (IsWindows()) {
     command.push_back(wine_);
   }
-  command.push_back(executable_);
+  if (wrapper.empty()) {
+    command.push_back(executable_);
+  } else {
+    const std::filesystem::path copy =
+        std::filesystem::path(workDirectory) / std::filesystem::path(executable_).filename();
+    std::filesystem::copy_file(executable_, copy, std::filesystem::copy_options::overwrite_existing);
+    command.push_back(copy);
+  }
   command.insert(command.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : command) {

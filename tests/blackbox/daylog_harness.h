@@ -31,6 +31,9 @@ class Target {
   [[nodiscard]] std::string Lines(const std::vector<std::string>& lines) const;
   [[nodiscard]] const std::string& fakeViewer() const { return fakeViewer_; }
 
+  // Runs the program in workDirectory, its output kept beside. A wrapper (such as a switch to another
+  // user) goes before it; a wrapped run starts a copy of the program placed in workDirectory, as that
+  // user may not reach the build tree.
   RunResult Run(const std::vector<std::string>& args, const std::string& workDirectory,
                 const std::vector<std::string>& wrapper = {}) const;
 
