@@ -185,9 +185,10 @@ int Throughput(const char* file, long long mebibytes, long long linesPerWrite, c
   const double elapsed = MillisecondsSince(start);
   const bool complete = ProcField(pid, "io", "wchar:") - baseline >= total;
   const long peak = Stop(pid);
-  std::printf("%.0f MiB/s (writer alone %.0f MiB/s, caught up %.0f ms after the last write)%s, peak %ld KiB\n",
-              total / 1048576.0 / (elapsed / 1000), total / 1048576.0 / (writerMs / 1000), elapsed - writerMs,
-              complete ? "" : " (incomplete)", peak);
+  std::printf(
+      "%.0f MiB/s (writer alone %.0f MiB/s, caught up %.0f ms after the last write)%s, peak %ld KiB\n",
+      total / 1048576.0 / (elapsed / 1000), total / 1048576.0 / (writerMs / 1000), elapsed - writerMs,
+      complete ? "" : " (incomplete)", peak);
   return complete ? 0 : 1;
 }
 
@@ -213,7 +214,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const std::string mode = argv[1];
-  char** command = std::find_if(argv, argv + argc, [](const char* arg) { return std::strcmp(arg, "--") == 0; }) + 1;
+  char** command =
+      std::find_if(argv, argv + argc, [](const char* arg) { return std::strcmp(arg, "--") == 0; }) + 1;
   if (mode == "first-lines") {
     return FirstLines(std::atoi(argv[2]), command);
   }

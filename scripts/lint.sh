@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Static analysis of the programs in launcher/ and viewer/: clang-tidy with the checks in .clang-tidy,
-# on the POSIX sources natively and on the Win32 sources against the MinGW-w64 headers, then cppcheck.
-# Any finding fails the run.
+# on the POSIX sources natively and on the Win32 sources against the MinGW-w64 headers, then cppcheck;
+# and every C++ source in the layout of .clang-format. Any finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,4 +18,5 @@ clang-tidy -p build-windows --quiet --extra-arg=--target=x86_64-w64-mingw32 \
 
 cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 \
   --quiet -I launcher -I viewer launcher viewer
-echo "clang-tidy and cppcheck: no findings"
+git ls-files '*.cc' '*.h' | xargs clang-format --dry-run --Werror
+echo "clang-tidy, cppcheck and clang-format: no findings"

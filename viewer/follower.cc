@@ -47,9 +47,12 @@ bool Follower::Open() {
 
 Follower::Step Follower::ShowLastLines(std::size_t lineCount) {
   const std::int64_t size = vp::SizeOf(file_);
-  const auto readAt = [this](std::uint64_t offset, std::span<char> into) { return vp::ReadAt(file_, offset, into); };
-  const auto start = size < 0 ? std::nullopt
-                              : FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), lineCount, buffer_);
+  const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
+    return vp::ReadAt(file_, offset, into);
+  };
+  const auto start = size < 0
+                         ? std::nullopt
+                         : FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), lineCount, buffer_);
   if (!start) {
     Report("cannot read", vp::LastErrorText());
     return Step::kFail;

@@ -13,7 +13,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   if (!viewer_platform::PrepareProcess()) {
-    std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n", viewer_platform::LastErrorText().c_str());
+    std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
+                 viewer_platform::LastErrorText().c_str());
     return 1;
   }
   Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file));

@@ -24,7 +24,9 @@ BOOL WINAPI RequestStop(DWORD /*event*/) {
 }
 
 // The handle is kept as an integer so that the shared header names no Windows type.
-HANDLE ToHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }  // NOLINT(performance-no-int-to-ptr)
+HANDLE ToHandle(FileHandle file) {
+  return reinterpret_cast<HANDLE>(file);  // NOLINT(performance-no-int-to-ptr)
+}
 
 HANDLE OpenShared(const std::string& path, DWORD access) {
   return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

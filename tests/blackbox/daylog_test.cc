@@ -172,7 +172,8 @@ TEST(Launch, QuotesPathsWithBlanksSoTheViewerGetsThemWhole) {
   ExpectQuietLaunch(launch.run.result);
   const std::string viewer = ViewerPath(home.typed());
   const std::string log = LogPath(home.typed(), "web", launch.run.stamp);
-  EXPECT_EQ(launch.record, ExpectedViewerRecord("\"" + viewer + "\" -f \"" + log + "\"", {viewer, "-f", log}));
+  EXPECT_EQ(launch.record,
+            ExpectedViewerRecord("\"" + viewer + "\" -f \"" + log + "\"", {viewer, "-f", log}));
 }
 
 TEST(Launch, EscapesQuotesInAPath) {
@@ -183,7 +184,8 @@ TEST(Launch, EscapesQuotesInAPath) {
   const Launch launch = LaunchOn(home, home.typed(), "web");
   ExpectQuietLaunch(launch.run.result);
   const std::string viewer = ViewerPath(home.typed());
-  EXPECT_EQ(launch.record, ExpectedViewerRecord({}, {viewer, "-f", LogPath(home.typed(), "web", launch.run.stamp)}));
+  EXPECT_EQ(launch.record,
+            ExpectedViewerRecord({}, {viewer, "-f", LogPath(home.typed(), "web", launch.run.stamp)}));
 }
 
 TEST(Launch, ShellMetacharactersInThePrefixAreNeverExecuted) {

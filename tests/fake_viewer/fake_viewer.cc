@@ -25,7 +25,8 @@ std::string OwnDirectory() {
   }
   const char* separator = std::strrchr(path, '/');
 #endif
-  return separator == nullptr ? std::string(".") : std::string(path, static_cast<std::size_t>(separator - path));
+  return separator == nullptr ? std::string(".")
+                              : std::string(path, static_cast<std::size_t>(separator - path));
 }
 
 std::string Record(int argc, char* argv[]) {

@@ -18,7 +18,9 @@ std::uint64_t ForwardScan(std::string_view contents, std::size_t count) {
     const std::size_t newline = contents.find('\n', start);
     start = newline == std::string_view::npos ? contents.size() : newline + 1;
   }
-  return count >= lineStarts.size() ? 0 : count == 0 ? contents.size() : lineStarts[lineStarts.size() - count];
+  return count >= lineStarts.size() ? 0
+         : count == 0               ? contents.size()
+                                    : lineStarts[lineStarts.size() - count];
 }
 
 }  // namespace

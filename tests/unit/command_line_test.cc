@@ -50,11 +50,23 @@ TEST(CommandLine, QuotesAndEscapesOnlyWhatNeedsIt) {
 }
 
 TEST(CommandLine, SplittingTheBuiltLineGivesBackViewerFlagAndLog) {
-  const std::vector<std::string> paths = {
-      R"(C:\proj\bin\cmdtail.exe)", R"(C:\Program Files\proj\bin\cmdtail.exe)", "tab\there", "two  blanks",
-      R"(say "hi")",  R"(ends in a quote")", R"(\"leading)", R"(run\\\"of\\\\"slashes)", R"(trailing\)",
-      R"(trailing with blank\\)", R"(\\server\share\a b\\)", "", " ", "\"", "\\", R"(;touch x $(y) `z`|&)",
-      "\xC0\xD0\xB1\xE2 \xB1\xC7"};
+  const std::vector<std::string> paths = {R"(C:\proj\bin\cmdtail.exe)",
+                                          R"(C:\Program Files\proj\bin\cmdtail.exe)",
+                                          "tab\there",
+                                          "two  blanks",
+                                          R"(say "hi")",
+                                          R"(ends in a quote")",
+                                          R"(\"leading)",
+                                          R"(run\\\"of\\\\"slashes)",
+                                          R"(trailing\)",
+                                          R"(trailing with blank\\)",
+                                          R"(\\server\share\a b\\)",
+                                          "",
+                                          " ",
+                                          "\"",
+                                          "\\",
+                                          R"(;touch x $(y) `z`|&)",
+                                          "\xC0\xD0\xB1\xE2 \xB1\xC7"};
   for (const std::string& viewer : paths) {
     for (const std::string& log : paths) {
       EXPECT_EQ(Split(Build(viewer, log)), (std::vector<std::string>{viewer, "-f", log}))

@@ -107,9 +107,9 @@ TEST(MakeDateStamp, FailsWhenTheMomentHasNoLocalDate) {
   TimeZone utc("UTC");
   // Far beyond any year a broken-down time can hold, ahead and back; and past the smallest calendar
   // time, where going back from now would overflow.
-  for (const std::time_t secondsBack : {std::numeric_limits<std::time_t>::min() / 2,
-                                        std::numeric_limits<std::time_t>::max(),
-                                        std::numeric_limits<std::time_t>::min()}) {
+  for (const std::time_t secondsBack :
+       {std::numeric_limits<std::time_t>::min() / 2, std::numeric_limits<std::time_t>::max(),
+        std::numeric_limits<std::time_t>::min()}) {
     char stamp[kDateStampSize] = "unchanged";
     EXPECT_EQ(MakeDateStamp(stamp, secondsBack), -1) << secondsBack;
     EXPECT_STREQ(stamp, "");

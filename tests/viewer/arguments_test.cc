@@ -23,10 +23,18 @@ TEST(ParseArguments, TakesTheCountBeforeOrAfterTheFile) {
 }
 
 TEST(ParseArguments, RefusesWhatItCannotRead) {
-  for (const auto& args : std::vector<std::vector<const char*>>{
-           {}, {"log"}, {"-f"}, {"-n", "5"}, {"-n", "", "-f", "log"}, {"-n", "+5", "-f", "log"},
-           {"-n", "5x", "-f", "log"}, {"-n", "99999999999999999999999", "-f", "log"}, {"-f", "a", "-f", "b"},
-           {"--follow", "log"}, {"-f", "log", "extra"}}) {
+  for (const auto& args :
+       std::vector<std::vector<const char*>>{{},
+                                             {"log"},
+                                             {"-f"},
+                                             {"-n", "5"},
+                                             {"-n", "", "-f", "log"},
+                                             {"-n", "+5", "-f", "log"},
+                                             {"-n", "5x", "-f", "log"},
+                                             {"-n", "99999999999999999999999", "-f", "log"},
+                                             {"-f", "a", "-f", "b"},
+                                             {"--follow", "log"},
+                                             {"-f", "log", "extra"}}) {
     EXPECT_NE(Parse(args).error, "") << (args.empty() ? "(none)" : args[0]);
   }
 }

@@ -147,7 +147,8 @@ TempDirectory::~TempDirectory() {
 
 void WriteFile(const std::string& path, const std::string& bytes, const char* mode) {
   FILE* file = std::fopen(path.c_str(), mode);
-  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
+  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+      std::fclose(file) != 0) {
     throw std::runtime_error("cannot write " + path);
   }
 }

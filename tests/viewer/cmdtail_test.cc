@@ -1,11 +1,10 @@
 // The built cmdtail run natively on real files in a temporary directory.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 #include "child_process.h"
 
@@ -61,15 +60,16 @@ const std::string kLongLine(150000, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LastLinesTest,
-    ::testing::Values(
-        LastLinesCase{"TenByDefault", NumberedLines(1, 25), {}, NumberedLines(16, 25)},
-        LastLinesCase{"FinalLineWithoutNewline", "a\nb\nc", {"-n", "2"}, "b\nc"},
-        LastLinesCase{"FewerLinesThanAsked", "a\nb\n", {"-n", "5"}, "a\nb\n"},
-        LastLinesCase{"EmptyFile", "", {}, ""},
-        LastLinesCase{"EmptyLines", "\n\n\n\n", {"-n", "3"}, "\n\n\n"},
-        LastLinesCase{"NoLinesAsked", "a\nb\n", {"-n", "0"}, ""},
-        LastLinesCase{"LinesLongerThanABlock", "1" + kLongLine + "\n2" + kLongLine + "\n3" + kLongLine,
-                      {"-n", "2"}, "2" + kLongLine + "\n3" + kLongLine}),
+    ::testing::Values(LastLinesCase{"TenByDefault", NumberedLines(1, 25), {}, NumberedLines(16, 25)},
+                      LastLinesCase{"FinalLineWithoutNewline", "a\nb\nc", {"-n", "2"}, "b\nc"},
+                      LastLinesCase{"FewerLinesThanAsked", "a\nb\n", {"-n", "5"}, "a\nb\n"},
+                      LastLinesCase{"EmptyFile", "", {}, ""},
+                      LastLinesCase{"EmptyLines", "\n\n\n\n", {"-n", "3"}, "\n\n\n"},
+                      LastLinesCase{"NoLinesAsked", "a\nb\n", {"-n", "0"}, ""},
+                      LastLinesCase{"LinesLongerThanABlock",
+                                    "1" + kLongLine + "\n2" + kLongLine + "\n3" + kLongLine,
+                                    {"-n", "2"},
+                                    "2" + kLongLine + "\n3" + kLongLine}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(CmdtailTest, AppendsAppearInOrderExactlyOnce) {
@@ -156,7 +156,8 @@ TEST_F(CmdtailTest, RefusesAFileThatCannotBeOpened) {
   EXPECT_EQ(std::count(viewer->err().begin(), viewer->err().end(), '\n'), 1);
 }
 
-class BadCommandLineTest : public CmdtailTest, public ::testing::WithParamInterface<std::vector<std::string>> {};
+class BadCommandLineTest : public CmdtailTest,
+                           public ::testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(BadCommandLineTest, FailsWithOneLineOnStandardError) {
   WriteFile(log_, "a\n");

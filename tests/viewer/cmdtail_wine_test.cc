@@ -1,7 +1,7 @@
 // The Windows cmdtail.exe run under Wine on a file named by its Z: drive path.
-#include <algorithm>
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "child_process.h"
 

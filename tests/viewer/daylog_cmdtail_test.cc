@@ -1,11 +1,10 @@
 // daylog started on a project home whose bin/cmdtail.exe is the built viewer.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
 
 #include <ctime>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "child_process.h"
 

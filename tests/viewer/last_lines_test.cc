@@ -1,10 +1,10 @@
 #include "last_lines.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <random>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -46,9 +46,7 @@ TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
   }
 }
 
-TEST(FindLastLinesStart, CopesWithShortReads) {
-  EXPECT_EQ(Find("a\nbb\nccc\n", 2, 4, 1), 2u);
-}
+TEST(FindLastLinesStart, CopesWithShortReads) { EXPECT_EQ(Find("a\nbb\nccc\n", 2, 4, 1), 2u); }
 
 TEST(FindLastLinesStart, FailsWhenReadingFails) {
   const auto failing = [](std::uint64_t, std::span<char>) -> std::ptrdiff_t { return -1; };
