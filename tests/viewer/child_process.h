@@ -31,6 +31,8 @@ class ChildProcess {
   // Stops reading standard output, as a reader that has gone away.
   void CloseOut();
 
+  // The program's process id, which is also its process group's.
+  [[nodiscard]] pid_t pid() const { return pid_; }
   [[nodiscard]] const std::string& out() const { return out_; }
   [[nodiscard]] const std::string& err() const { return err_; }
 
