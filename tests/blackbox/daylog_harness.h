@@ -23,8 +23,9 @@ class Target {
   static const Target& Get();
 
   [[nodiscard]] bool IsWindows() const { return !wine_.empty(); }
-  // Whether a run's duration tells anything below a second: not under valgrind.
-  [[nodiscard]] bool KeepsTime() const { return !memcheck_; }
+  // Whether a run's duration tells anything below a second: not under valgrind or Wine, whose own
+  // start-up can take that long.
+  [[nodiscard]] bool KeepsTime() const { return !memcheck_ && !IsWindows(); }
   // The form in which a user of the target names a POSIX path: as it is, or as Wine's Z: drive.
   [[nodiscard]] std::string PathForm(const std::string& posixPath) const;
   // Joins console lines as the target's standard output ends them.
