@@ -7,33 +7,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <utility>
-
-#include "date_stamp.h"
 
 extern char** environ;
 
 namespace {
 
 Target g_target;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
-void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary) << contents;
-}
 
 std::string Slashed(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -127,22 +111,11 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
   return result;
 }
 
-ProjectHome::ProjectHome(const std::string& name) {
-  char pattern[] = "/tmp/daylog-test-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) {
-    throw std::runtime_error("cannot make a temporary directory");
-  }
-  root_ = pattern;
+ProjectHome::ProjectHome(const std::string& name) : path_(root_.File(name)) {
   // Open to every user, so that a run as an unprivileged user can reach the home.
-  chmod(root_.c_str(), 0755);
-  path_ = root_ + "/" + name;
+  chmod(root_.path().c_str(), 0755);
   std::filesystem::create_directories(path_ + "/log");
   std::filesystem::create_directories(path_ + "/bin");
-}
-
-ProjectHome::~ProjectHome() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
 }
 
 std::string ProjectHome::AddLog(const std::string& prefix, const std::string& stamp) const {
@@ -169,14 +142,6 @@ std::optional<std::string> ProjectHome::WaitForViewer(std::chrono::seconds limit
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return std::nullopt;
-}
-
-std::string TodayStamp() {
-  char stamp[kDateStampSize];
-  if (MakeDateStamp(stamp, 0) != 0) {
-    throw std::runtime_error("no local date");
-  }
-  return stamp;
 }
 
 std::string ExpectedViewerRecord(const std::string& commandLine, const std::vector<std::string>& args) {

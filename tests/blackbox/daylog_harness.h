@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 // Runs the built daylog as a user would, natively or as daylog.exe under Wine, as the test program's
 // command line says: --daylog=PATH --fake-viewer=PATH [--wine=PATH] [--memcheck]. With --memcheck
 // each run goes through valgrind's memcheck, and any error or leak fails it.
@@ -49,11 +51,8 @@ class Target {
 class ProjectHome {
  public:
   explicit ProjectHome(const std::string& name = "home");
-  ~ProjectHome();
-  ProjectHome(const ProjectHome&) = delete;
-  ProjectHome& operator=(const ProjectHome&) = delete;
 
-  [[nodiscard]] const std::string& root() const { return root_; }
+  [[nodiscard]] const std::string& root() const { return root_.path(); }
   [[nodiscard]] const std::string& posixPath() const { return path_; }
   // The home as the target's user types it.
   [[nodiscard]] std::string typed() const { return Target::Get().PathForm(path_); }
@@ -65,12 +64,9 @@ class ProjectHome {
   [[nodiscard]] std::optional<std::string> WaitForViewer(std::chrono::seconds limit) const;
 
  private:
-  std::string root_;
+  TempDirectory root_;
   std::string path_;
 };
-
-// Today's local date stamp, by the same local-time rules the program uses.
-std::string TodayStamp();
 
 // The fake viewer's record of "viewer -f log" as the target hands it over: the whole command line on
 // Windows, each argument NUL-ended with backslashes read as separators elsewhere.

@@ -131,24 +131,3 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
 void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
 
 void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
-
-TempDirectory::TempDirectory() {
-  std::string pattern = std::filesystem::temp_directory_path() / "cmdtail-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed");
-  }
-  path_ = pattern;
-}
-
-TempDirectory::~TempDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes, const char* mode) {
-  FILE* file = std::fopen(path.c_str(), mode);
-  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
-      std::fclose(file) != 0) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 using std::chrono_literals::operator""ms;
 using std::chrono_literals::operator""s;
 
@@ -47,17 +49,3 @@ class ChildProcess {
   std::string out_;
   std::string err_;
 };
-
-// A fresh temporary directory, removed with everything in it at the end.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory();
-  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes, const char* mode = "wb");
-inline void AppendFile(const std::string& path, const std::string& bytes) { WriteFile(path, bytes, "ab"); }

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::string TodayStamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[16];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d", &local);
-  return stamp;
-}
-
 // The names of the live processes (zombies included, as they are what must not be left) in a group.
 std::vector<std::string> GroupMembers(pid_t group) {
   std::vector<std::string> members;
