@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <ctime>
 
 // The few operating system services the launcher needs. Paths and command lines are always in Windows
 // form (backslash separators); each platform source decides how to read them.
@@ -19,8 +18,5 @@ void PauseMilliseconds(unsigned milliseconds);
 // Starts the program named by the whole command line, asked to show its window, and returns without
 // waiting for it. A failed start is not reported.
 void StartProgram(const char* commandLine);
-
-// Converts a calendar time to local broken-down time; false when the platform cannot.
-bool ToLocalTime(std::time_t time, std::tm& local);
 
 }  // namespace platform

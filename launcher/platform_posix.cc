@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "command_line.h"
 #include "platform.h"
@@ -59,7 +60,5 @@ void StartProgram(const char* commandLine) {
   pid_t pid = 0;
   posix_spawn(&pid, args[0], nullptr, nullptr, args, environ);
 }
-
-bool ToLocalTime(std::time_t time, std::tm& local) { return localtime_r(&time, &local) != nullptr; }
 
 }  // namespace platform

@@ -20,6 +20,4 @@ void StartProgram(const char* commandLine) {
   WinExec(commandLine, SW_SHOW);
 }
 
-bool ToLocalTime(std::time_t time, std::tm& local) { return localtime_s(&local, &time) == 0; }
-
 }  // namespace platform

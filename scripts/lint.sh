@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Static analysis of the programs in launcher/ and viewer/: clang-tidy with the checks in .clang-tidy,
+# Static analysis of the programs in common/, launcher/ and viewer/: clang-tidy with the checks in .clang-tidy,
 # on the POSIX sources natively and on the Win32 sources against the MinGW-w64 headers, then cppcheck;
 # and every C++ source in the layout of .clang-format. Any finding fails the run.
 set -euo pipefail
@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-tidy -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DBUILD_TESTING=OFF >/dev/null
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
-mapfile -t posix_sources < <(ls launcher/*.cc viewer/*.cc | grep -v '_win32\.cc$')
-mapfile -t win32_sources < <(ls launcher/*_win32.cc viewer/*_win32.cc)
+mapfile -t posix_sources < <(ls common/*.cc launcher/*.cc viewer/*.cc | grep -v '_win32\.cc$')
+mapfile -t win32_sources < <(ls common/*_win32.cc launcher/*_win32.cc viewer/*_win32.cc)
 clang-tidy -p build-tidy --quiet "${posix_sources[@]}"
 
 mingw_cxx=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpversion)/include/c++
@@ -17,6 +17,6 @@ clang-tidy -p build-windows --quiet --extra-arg=--target=x86_64-w64-mingw32 \
   --extra-arg=-isystem"$mingw_cxx" --extra-arg=-isystem"$mingw_cxx/x86_64-w64-mingw32" "${win32_sources[@]}"
 
 cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 \
-  --quiet -I launcher -I viewer launcher viewer
+  --quiet -I common -I launcher -I viewer common launcher viewer
 git ls-files '*.cc' '*.h' | xargs clang-format --dry-run --Werror
 echo "clang-tidy, cppcheck and clang-format: no findings"

@@ -13,17 +13,20 @@ constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
-Follower::Follower(const char* name, std::string path)
-    : name_(name), path_(std::move(path)), buffer_(kBlockSize) {}
+Follower::Follower(const char* name, std::string path, OutputSink& out)
+    : name_(name), path_(std::move(path)), buffer_(kBlockSize), out_(out) {}
 
 Follower::~Follower() { CloseFile(); }
 
-int Follower::Run(std::size_t lineCount) {
+int Follower::Run(const ShowOptions& options) {
   if (!Open()) {
     return 1;
   }
+  Step step = ShowLastLines(options.lineCount);
+  if (!options.follow) {
+    return step == Step::kFail ? 1 : 0;
+  }
   vp::WatchForChanges(path_);
-  Step step = ShowLastLines(lineCount);
   while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
     if (step == Step::kWait) {
       vp::WaitForChange();
@@ -83,7 +86,7 @@ Follower::Step Follower::CopyToEnd() {
       Report("cannot read", vp::LastErrorText());
       return Step::kFail;
     }
-    switch (vp::WriteOut({buffer_.data(), static_cast<std::size_t>(count)})) {
+    switch (out_.Write({buffer_.data(), static_cast<std::size_t>(count)})) {
       case vp::WriteResult::kWritten:
         offset_ += static_cast<std::uint64_t>(count);
         break;

@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "output_sink.h"
 #include "viewer_platform.h"
+
+// What to show: the last lineCount lines, and then, when following, everything appended.
+struct ShowOptions {
+  std::size_t lineCount = 10;
+  bool follow = true;
+};
 
 // Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
 // the start when the file is truncated, and switches to the new file when the name comes to stand for
@@ -13,13 +20,14 @@
 class Follower {
  public:
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
-  Follower(const char* name, std::string path);
+  Follower(const char* name, std::string path, OutputSink& out);
   ~Follower();
   Follower(const Follower&) = delete;
   Follower& operator=(const Follower&) = delete;
 
-  // Runs until a stop is requested or the output is gone; returns the exit status.
-  int Run(std::size_t lineCount);
+  // Shows the last lines, then follows until a stop is requested or the output is gone; returns the
+  // exit status.
+  int Run(const ShowOptions& options);
 
  private:
   // kWait: all caught up, wait for a change; kRecheck: look again at once.
@@ -40,4 +48,5 @@ class Follower {
   viewer_platform::FileId id_;
   std::uint64_t offset_ = 0;
   std::vector<char> buffer_;
+  OutputSink& out_;
 };

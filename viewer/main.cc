@@ -4,6 +4,7 @@
 
 #include "arguments.h"
 #include "follower.h"
+#include "output_sink.h"
 #include "viewer_platform.h"
 
 int main(int argc, char* argv[]) {
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
                  viewer_platform::LastErrorText().c_str());
     return 1;
   }
-  Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file));
-  return follower.Run(arguments.lineCount);
+  StandardOutput out;
+  Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file), out);
+  return follower.Run({.lineCount = arguments.lineCount, .follow = true});
 }

@@ -1,7 +1,7 @@
 #include "date_stamp.h"
 
 #include "bounded_text.h"
-#include "platform.h"
+#include "local_time.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int MakeDateStamp(std::span<char> out, std::time_t secondsBack) {
     return Fail(out);
   }
   std::tm local{};
-  if (!platform::ToLocalTime(moment, local)) {
+  if (!ToLocalTime(moment, local)) {
     return Fail(out);
   }
   // The year is widened first: tm_year + 1900 overflows an int for the last years a tm can hold.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <span>
+
+#include "viewer_platform.h"
+
+// Where the follower's bytes go: standard output, or a stage that transforms them on their way there.
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  virtual viewer_platform::WriteResult Write(std::span<const char> bytes) = 0;
+};
+
+// The bytes exactly as they are, to standard output.
+class StandardOutput final : public OutputSink {
+ public:
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override {
+    return viewer_platform::WriteOut(bytes);
+  }
+};
