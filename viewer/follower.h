@@ -12,6 +12,8 @@
 struct ShowOptions {
   std::size_t lineCount = 10;
   bool follow = true;
+  // While following a log named PREFIX.YYYYMMDD of today, go on to the next day's log after midnight.
+  bool rollover = true;
 };
 
 // Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from

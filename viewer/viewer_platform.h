@@ -52,7 +52,8 @@ std::string LastErrorText();
 // Points change notification at the file now at path and at its directory.
 void WatchForChanges(const std::string& path);
 // Returns when the watched file or its directory may have changed, at the latest after a short poll
-// interval where notification is unavailable, or as soon as a stop is requested.
-void WaitForChange();
+// interval where notification is unavailable or after limitMilliseconds (no limit when negative), or as
+// soon as a stop is requested.
+void WaitForChange(int limitMilliseconds = -1);
 
 }  // namespace viewer_platform

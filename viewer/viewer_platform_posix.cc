@@ -45,6 +45,12 @@ FileId ToFileId(const struct stat& status) {
   return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
+// The poll interval, or the caller's limit when that is sooner.
+int ShorterWait(int limitMilliseconds) {
+  return limitMilliseconds >= 0 && limitMilliseconds < kPollMilliseconds ? limitMilliseconds
+                                                                         : kPollMilliseconds;
+}
+
 bool WaitUntilWritable() {
   pollfd output{STDOUT_FILENO, POLLOUT, 0};
   return poll(&output, 1, kPollMilliseconds) >= 0 || errno == EINTR;
@@ -185,9 +191,9 @@ void WatchForChanges(const std::string& path) {
   Rewatch(g_directoryWatch, DirectoryOf(path), kDirectoryEvents);
 }
 
-void WaitForChange() {
+void WaitForChange(int limitMilliseconds) {
   pollfd waits[2] = {{g_wakePipe[0], POLLIN, 0}, {g_inotify, POLLIN, 0}};
-  const int timeout = NotificationComplete() ? -1 : kPollMilliseconds;
+  const int timeout = NotificationComplete() ? limitMilliseconds : ShorterWait(limitMilliseconds);
   if (poll(waits, g_inotify >= 0 ? 2 : 1, timeout) > 0 && g_inotify >= 0) {
     ConsumeEvents();
   }
@@ -195,9 +201,9 @@ void WaitForChange() {
 #else
 void WatchForChanges(const std::string& /*path*/) {}
 
-void WaitForChange() {
+void WaitForChange(int limitMilliseconds) {
   pollfd wake{g_wakePipe[0], POLLIN, 0};
-  poll(&wake, 1, kPollMilliseconds);
+  poll(&wake, 1, ShorterWait(limitMilliseconds));
 }
 #endif
 

@@ -116,6 +116,10 @@ std::string LastErrorText() {
 
 void WatchForChanges(const std::string& /*path*/) {}
 
-void WaitForChange() { Sleep(kPollMilliseconds); }
+void WaitForChange(int limitMilliseconds) {
+  Sleep(limitMilliseconds >= 0 && static_cast<DWORD>(limitMilliseconds) < kPollMilliseconds
+            ? static_cast<DWORD>(limitMilliseconds)
+            : kPollMilliseconds);
+}
 
 }  // namespace viewer_platform
