@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
   if (argc < 3) {
     return 0;
   }
+  platform::IgnoreClosedOutput();
   TailLauncher launcher;
   char stamp[kDateStampSize];
   if (MakeDateStamp(stamp, 0) != 0) {
@@ -41,6 +42,10 @@ int main(int argc, char* argv[]) {
   char logPath[kPathSize];
   if (const char* refusal = FormDailyPaths(g_projectHome, argv[1], argv[2], stamp, viewerPath, logPath)) {
     return Refuse(refusal);
+  }
+  // Every bound is checked before the log is tested: refused input never reaches the file tests.
+  if (!TailLauncher::CommandLineFits(viewerPath, logPath)) {
+    return Refuse("Viewer command line is longer than 255 characters!!\n");
   }
   if (platform::TestAccess(logPath, platform::kAccessExists) != 0) {
     return ReportLogFailure(logPath, kFileMissing);

@@ -15,8 +15,12 @@ int TestAccess(const char* path, int mode);
 // Flushes standard output, so a message is on the console before the pause begins, then sleeps.
 void PauseMilliseconds(unsigned milliseconds);
 
-// Starts the program named by the whole command line, asked to show its window, and returns without
-// waiting for it. A failed start is not reported.
-void StartProgram(const char* commandLine);
+// Lets writes to an output whose reader has gone fail quietly instead of ending the program.
+void IgnoreClosedOutput();
+
+// Starts the program at programPath, relative to the current directory and never looked up along a
+// search path, with the whole command line (whose first argument names the same program), asked to
+// show its window, and returns without waiting for it. A failed start is not reported.
+void StartProgram(const char* programPath, const char* commandLine);
 
 }  // namespace platform

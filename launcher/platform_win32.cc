@@ -1,10 +1,20 @@
-// The Windows platform layer: the C runtime's access test, the kernel's Sleep and WinExec.
+// The Windows platform layer: the C runtime's access test, the kernel's Sleep and CreateProcessA.
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
 
+#include "bounded_text.h"
 #include "platform.h"
+
+namespace {
+
+// A full path is the current directory joined to a path of up to 511 characters.
+constexpr std::size_t kMaxFullPathSize = 1024;
+// CreateProcessA may write into the command line it is given, so it gets a copy.
+constexpr std::size_t kMaxCommandLineSize = 256;
+
+}  // namespace
 
 namespace platform {
 
@@ -15,9 +25,28 @@ void PauseMilliseconds(unsigned milliseconds) {
   Sleep(milliseconds);
 }
 
-void StartProgram(const char* commandLine) {
+void IgnoreClosedOutput() {}
+
+// As WinExec(commandLine, SW_SHOW) would, except that the program is the file at programPath taken
+// from the current directory: no search of the launcher's directory or the search path.
+void StartProgram(const char* programPath, const char* commandLine) {
+  char fullPath[kMaxFullPathSize];
+  char line[kMaxCommandLineSize];
+  const DWORD length = GetFullPathNameA(programPath, sizeof fullPath, fullPath, nullptr);
+  if (length == 0 || length >= sizeof fullPath || !FormatBounded(line, "%s", commandLine)) {
+    return;
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION process{};
   std::fflush(stdout);
-  WinExec(commandLine, SW_SHOW);
+  if (CreateProcessA(fullPath, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
+      FALSE) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 }
 
 }  // namespace platform

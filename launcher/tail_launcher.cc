@@ -2,7 +2,6 @@
 
 #include "command_line.h"
 #include "platform.h"
-#include "report.h"
 
 namespace {
 
@@ -10,14 +9,17 @@ constexpr int kCommandLineSize = 256;
 
 }  // namespace
 
+bool TailLauncher::CommandLineFits(const char* viewerPath, const char* logPath) {
+  char commandLine[kCommandLineSize];
+  return BuildViewerCommandLine(commandLine, viewerPath, logPath);
+}
+
 // A member, not a static function: callers create the launcher and hold it for the run.
 int TailLauncher::Launch(const char* viewerPath,  // NOLINT(readability-convert-member-functions-to-static)
                          const char* logPath) {
   char commandLine[kCommandLineSize];
-  if (!BuildViewerCommandLine(commandLine, viewerPath, logPath)) {
-    FailWithPause("Viewer command line is longer than 255 characters!!\n");
-    return 0;
+  if (BuildViewerCommandLine(commandLine, viewerPath, logPath)) {
+    platform::StartProgram(viewerPath, commandLine);
   }
-  platform::StartProgram(commandLine);
   return 0;
 }

@@ -61,8 +61,8 @@ std::string Target::Lines(const std::vector<std::string>& lines) const {
 }
 
 RunResult Target::Run(const std::vector<std::string>& args, const std::string& workDirectory,
-                      const std::vector<std::string>& wrapper) const {
-  std::vector<std::string> command = wrapper;
+                      const RunOptions& options) const {
+  std::vector<std::string> command = options.wrapper;
   if (memcheck_) {
     command.insert(command.end(), {"valgrind", "--quiet", "--error-exitcode=99", "--leak-check=full",
                                    "--show-leak-kinds=all", "--errors-for-leak-kinds=all"});
@@ -70,11 +70,11 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
   if (IsWindows()) {
     command.push_back(wine_);
   }
-  if (wrapper.empty()) {
+  if (options.programDirectory.empty()) {
     command.push_back(executable_);
   } else {
     const std::filesystem::path copy =
-        std::filesystem::path(workDirectory) / std::filesystem::path(executable_).filename();
+        std::filesystem::path(options.programDirectory) / std::filesystem::path(executable_).filename();
     std::filesystem::copy_file(executable_, copy, std::filesystem::copy_options::overwrite_existing);
     command.push_back(copy);
   }
@@ -87,10 +87,19 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
 
   const std::string outPath = workDirectory + "/daylog.out";
   const std::string errPath = workDirectory + "/daylog.err";
+  int closedPipe[2] = {-1, -1};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (options.closedOutput) {
+    if (pipe2(closedPipe, O_CLOEXEC) != 0) {
+      throw std::runtime_error("pipe failed");
+    }
+    close(closedPipe[0]);
+    posix_spawn_file_actions_adddup2(&actions, closedPipe[1], 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, workDirectory.c_str());
 
@@ -99,6 +108,9 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
   pid_t pid = 0;
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  if (closedPipe[1] >= 0) {
+    close(closedPipe[1]);
+  }
   if (spawned != 0) {
     throw std::runtime_error("cannot start " + command.front());
   }
@@ -135,13 +147,15 @@ void ProjectHome::InstallViewer() const {
 std::optional<std::string> ProjectHome::WaitForViewer(std::chrono::seconds limit) const {
   const std::string record = path_ + "/bin/viewer-args.txt";
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
+  for (;;) {
     if (std::filesystem::exists(record)) {
       return ReadFile(record);
     }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return std::nullopt;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return std::nullopt;
 }
 
 std::string ExpectedViewerRecord(const std::string& commandLine, const std::vector<std::string>& args) {

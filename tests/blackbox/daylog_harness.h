@@ -18,6 +18,16 @@ struct RunResult {
   std::chrono::duration<double> elapsed{};
 };
 
+struct RunOptions {
+  // Goes before the program, such as a switch to another user.
+  std::vector<std::string> wrapper;
+  // Where a copy of the program is placed and run from; a wrapped run needs one, as its user may not
+  // reach the build tree. Empty: the built program itself.
+  std::string programDirectory;
+  // Standard output is a pipe whose reader has already gone.
+  bool closedOutput = false;
+};
+
 class Target {
  public:
   // Takes the target from the command line; false when it does not name one.
@@ -34,11 +44,9 @@ class Target {
   [[nodiscard]] std::string Lines(const std::vector<std::string>& lines) const;
   [[nodiscard]] const std::string& fakeViewer() const { return fakeViewer_; }
 
-  // Runs the program in workDirectory, its output kept beside. A wrapper (such as a switch to another
-  // user) goes before it; a wrapped run starts a copy of the program placed in workDirectory, as that
-  // user may not reach the build tree.
+  // Runs the program in workDirectory, its output kept beside, as the options say.
   RunResult Run(const std::vector<std::string>& args, const std::string& workDirectory,
-                const std::vector<std::string>& wrapper = {}) const;
+                const RunOptions& options = {}) const;
 
  private:
   std::string executable_;

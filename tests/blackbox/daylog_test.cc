@@ -27,11 +27,11 @@ struct DayRun {
 // prepares and runs again, so that a run across midnight does not fail spuriously.
 DayRun RunOnToday(const std::function<void(const std::string&)>& prepare,
                   const std::vector<std::string>& args, const std::string& workDirectory,
-                  const std::vector<std::string>& wrapper = {}) {
+                  const RunOptions& options = {}) {
   for (;;) {
     DayRun run{TodayStamp(), {}};
     prepare(run.stamp);
-    run.result = Target::Get().Run(args, workDirectory, wrapper);
+    run.result = Target::Get().Run(args, workDirectory, options);
     if (TodayStamp() == run.stamp) {
       return run;
     }
@@ -132,7 +132,9 @@ TEST(LogFile, UnreadableForTheUserPrintsTheKoreanMessage) {
       [&](const std::string& stamp) {
         std::filesystem::permissions(home.AddLog("web", stamp), std::filesystem::perms::none);
       },
-      {home.typed(), "web"}, home.root(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+      {home.typed(), "web"}, home.root(),
+      {.wrapper = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
+       .programDirectory = home.root()});
   ExpectFailure(run.result, {LogPath(home.typed(), "web", run.stamp), kNoReadPermission});
   EXPECT_EQ(home.WaitForViewer(kNoViewerWait), std::nullopt);
 }
@@ -213,37 +215,81 @@ std::string HomeOfLength(const ProjectHome& home, std::size_t length) {
   return root + std::string(length - root.size(), 'h');
 }
 
-TEST(Bounds, HomePathOf255IsAcceptedAnd256Refused) {
+TEST(Bounds, HomePathOf255PassesItsBoundAnd256IsRefused) {
   ProjectHome home;
-  const std::string longest = HomeOfLength(home, 255);
-  const DayRun accepted = RunOnToday([](const std::string&) {}, {longest, "web"}, home.root());
-  ExpectFailure(accepted.result, {LogPath(longest, "web", accepted.stamp), "File not exist!!"});
+  // A home of 255 passes its own bound; the command line holding it twice is then too long.
+  const RunResult longest = Target::Get().Run({HomeOfLength(home, 255), "web"}, home.root());
+  ExpectFailure(longest, {"Viewer command line is longer than 255 characters!!"});
 
   const RunResult refused = Target::Get().Run({HomeOfLength(home, 256), "web"}, home.root());
   ExpectFailure(refused, {"Project home path is longer than 255 characters!!"});
 }
 
-TEST(Bounds, LogPathOf511IsAcceptedAnd512Refused) {
+TEST(Bounds, LogPathOf512IsRefused) {
   ProjectHome home;
-  // The log path is the home, "\log\", the prefix, "." and eight digits.
+  // The log path is the home, "\log\", the prefix, "." and eight digits. A log path of 511 already
+  // makes the command line, which holds it and the viewer path, too long.
   const std::string prefix(511 - home.typed().size() - 14, 'p');
-  const DayRun accepted = RunOnToday([](const std::string&) {}, {home.typed(), prefix}, home.root());
-  ExpectFailure(accepted.result, {LogPath(home.typed(), prefix, accepted.stamp), "File not exist!!"});
+  const RunResult longestLog = Target::Get().Run({home.typed(), prefix}, home.root());
+  ExpectFailure(longestLog, {"Viewer command line is longer than 255 characters!!"});
 
   const RunResult refused = Target::Get().Run({home.typed(), prefix + "p"}, home.root());
   ExpectFailure(refused, {"Log path is longer than 511 characters!!"});
 }
 
-TEST(Bounds, CommandLineOf255IsLaunchedAnd256Refused) {
+TEST(Bounds, CommandLineOf255IsLaunchedAnd256RefusedBeforeTheLogIsTested) {
   // The command line is the viewer path (home + 16), " -f " and the log path (home + prefix + 14).
   ProjectHome home;
   const std::string prefix(255 - 2 * home.typed().size() - 34, 'p');
   ExpectPlainLaunch(home, home.typed(), prefix);
 
+  // Refused whether the log is there or not: the bound comes before the file tests.
   ProjectHome tooLong;
   const Launch refused = LaunchOn(tooLong, tooLong.typed(), prefix + "p", kNoViewerWait);
   ExpectFailure(refused.run.result, {"Viewer command line is longer than 255 characters!!"});
   EXPECT_EQ(refused.record, std::nullopt);
+  const RunResult refusedWithoutLog = Target::Get().Run({tooLong.typed(), prefix + "q"}, tooLong.root());
+  ExpectFailure(refusedWithoutLog, {"Viewer command line is longer than 255 characters!!"});
+}
+
+TEST(Output, AClosedOutputStillEndsWithStatusZeroAfterThePause) {
+  ProjectHome home;
+  RunOptions closedOutput;
+  closedOutput.closedOutput = true;
+  const RunResult result = Target::Get().Run({home.typed(), "web"}, home.root(), closedOutput);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_GE(result.elapsed, 1s) << "the run goes on to its pause";
+}
+
+// Relative to the current directory, the home "h" names one viewer; copies of the same relative path
+// beside the program and along the search path must never be started in its place.
+TEST(Launch, StartsOnlyTheViewerUnderTheCurrentDirectory) {
+  ProjectHome current("h");
+  ProjectHome besideProgram("h");
+  ProjectHome alongSearchPath("h");
+  besideProgram.InstallViewer();
+  alongSearchPath.InstallViewer();
+  const char* searchVariable = Target::Get().IsWindows() ? "WINEPATH" : "PATH";
+  const std::string searchPath = Target::Get().PathForm(alongSearchPath.root()) +
+                                 (Target::Get().IsWindows() ? ";" : ":") + std::getenv("PATH");
+  ScopedVariable search(searchVariable, searchPath);
+  RunOptions fromBesideProgram;
+  fromBesideProgram.programDirectory = besideProgram.root();
+
+  const DayRun withoutViewer = RunOnToday([&](const std::string& stamp) { current.AddLog("web", stamp); },
+                                          {"h", "web"}, current.root(), fromBesideProgram);
+  ExpectQuietLaunch(withoutViewer.result);
+  EXPECT_EQ(besideProgram.WaitForViewer(kNoViewerWait), std::nullopt);
+  EXPECT_EQ(alongSearchPath.WaitForViewer(0s), std::nullopt);
+
+  current.InstallViewer();
+  const DayRun withViewer = RunOnToday([&](const std::string& stamp) { current.AddLog("web", stamp); },
+                                       {"h", "web"}, current.root(), fromBesideProgram);
+  ExpectQuietLaunch(withViewer.result);
+  EXPECT_EQ(current.WaitForViewer(kViewerWait),
+            PlainStart(ViewerPath("h"), LogPath("h", "web", withViewer.stamp)));
+  EXPECT_EQ(besideProgram.WaitForViewer(0s), std::nullopt);
+  EXPECT_EQ(alongSearchPath.WaitForViewer(0s), std::nullopt);
 }
 
 }  // namespace

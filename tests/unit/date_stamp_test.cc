@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
+
+#include "test_files.h"
 
 namespace {
 
@@ -12,30 +15,18 @@ namespace {
 class TimeZone {
  public:
   explicit TimeZone(const char* zone) {
-    if (const char* before = std::getenv("TZ")) {
-      before_ = before;
-      hadZone_ = true;
-    }
-    Set(zone);
+    zone_.emplace("TZ", zone);
+    tzset();
   }
   ~TimeZone() {
-    if (hadZone_) {
-      Set(before_.c_str());
-    } else {
-      unsetenv("TZ");
-      tzset();
-    }
+    zone_.reset();
+    tzset();
   }
   TimeZone(const TimeZone&) = delete;
   TimeZone& operator=(const TimeZone&) = delete;
 
  private:
-  static void Set(const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  std::string before_;
-  bool hadZone_ = false;
+  std::optional<ScopedVariable> zone_;
 };
 
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second) {
