@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Counts the instructions of one launching run of daylog beside a plain C program doing the same work,
-# with valgrind's callgrind (instruction counts repeat exactly from run to run). The viewer started is
-# /bin/true; only the launcher itself is counted.
+# Start-up cost, counted in instructions with valgrind's callgrind (counts repeat exactly from run to
+# run, where times on a shared machine do not):
+# - one launching run of daylog beside a plain dynamically linked C program doing the same work
+#   (bench/plain_launcher.c); the viewer started is /bin/true, not counted;
+# - cmdtail showing the last 10 lines of a 1 GiB log beside the system's tail doing the same, with the
+#   same output, and the peak resident memory of each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-release --target daylog >/dev/null
+cmake --build build-release --target daylog cmdtail >/dev/null
 work=$(mktemp -d /tmp/daylog-bench-XXXXXX)
 trap 'rm -rf -- "$work"' EXIT
 gcc -O2 -o "$work/plain" bench/plain_launcher.c
+g++ -std=c++20 -O2 -o "$work/probe" bench/viewer_bench_probe.cc
 
 home="$work/home"
 mkdir -p "$home/bin" "$home/log"
@@ -19,6 +23,21 @@ instructions() {
   valgrind --tool=callgrind --callgrind-out-file="$work/out" "$@" 2>&1 >/dev/null |
     sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }
-printf '%-28s %12s\n' program instructions
-printf '%-28s %12s\n' "daylog (C++, Release)" "$(instructions build-release/launcher/daylog "$home" web)"
-printf '%-28s %12s\n' "plain C, same work" "$(instructions "$work/plain" "$home" web)"
+peak_memory() {
+  "$work/probe" first-lines 10 -- "$@" | sed -n 's/.*peak \([0-9]*\) KiB/\1 KiB/p'
+}
+row() { printf '%-34s %12s %12s\n' "$@"; }
+
+row program instructions "peak memory"
+row "daylog (launching run)" "$(instructions build-release/launcher/daylog "$home" web)" ""
+row "plain dynamic C, same work" "$(instructions "$work/plain" "$home" web)" ""
+
+log="$work/big.log"
+yes "$(printf 'log line %091d' 0)" | head -n 10631029 >"$log"
+cmdtail=build-release/viewer/cmdtail.exe
+if ! cmp -s <("$cmdtail" -n 10 "$log") <(tail -n 10 "$log"); then
+  echo "cmdtail -n 10 and tail -n 10 differ" >&2
+  exit 1
+fi
+row "cmdtail -n 10, 1 GiB log" "$(instructions "$cmdtail" -n 10 "$log")" "$(peak_memory "$cmdtail" -n 10 "$log")"
+row "tail -n 10, 1 GiB log" "$(instructions tail -n 10 "$log")" "$(peak_memory tail -n 10 "$log")"
