@@ -6,37 +6,9 @@
 #include <limits>
 #include <string>
 
+#include "time_zone.h"
+
 namespace {
-
-// Sets the time zone for one test and restores the one before it.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    if (const char* before = std::getenv("TZ")) {
-      before_ = before;
-      hadZone_ = true;
-    }
-    Set(zone);
-  }
-  ~TimeZone() {
-    if (hadZone_) {
-      Set(before_.c_str());
-    } else {
-      unsetenv("TZ");
-      tzset();
-    }
-  }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
-
- private:
-  static void Set(const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  std::string before_;
-  bool hadZone_ = false;
-};
 
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second) {
   std::tm utc{};
