@@ -35,11 +35,13 @@ int Follower::Run(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
+  if (options.follow) {
+    vp::WatchForChanges(path_);
+  }
   Step step = ShowLastLines(options.lineCount);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
-  vp::WatchForChanges(path_);
   while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
     if (step == Step::kWait) {
       vp::WaitForChange(WaitLimit());
