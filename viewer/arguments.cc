@@ -34,6 +34,10 @@ Arguments ParseArguments(int argc, const char* const argv[]) {
   Arguments arguments;
   for (int i = 1; i < argc; ++i) {
     const char* option = argv[i];
+    if (std::strcmp(option, "--no-rollover") == 0) {
+      arguments.rollover = false;
+      continue;
+    }
     const bool known = std::strcmp(option, "-n") == 0 || std::strcmp(option, "-f") == 0;
     if (!known) {
       return Refuse(std::string(option[0] == '-' ? "unknown option " : "unexpected argument ") + option);

@@ -8,6 +8,7 @@ inline constexpr std::size_t kDefaultLineCount = 10;
 struct Arguments {
   std::size_t lineCount = kDefaultLineCount;
   const char* file = nullptr;
+  bool rollover = true;
   // Empty when the command line was understood; otherwise what is wrong with it, as one line.
   std::string error;
 };

@@ -11,6 +11,16 @@ namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
+// Opens the file at path and tells which file it is; kNoFile when either fails.
+vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
+  const vp::FileHandle file = vp::OpenForReading(path);
+  if (file != vp::kNoFile && !vp::IdentifyOpen(file, id)) {
+    vp::Close(file);
+    return vp::kNoFile;
+  }
+  return file;
+}
+
 }  // namespace
 
 Follower::Follower(const char* name, std::string path, OutputSink& out)
@@ -22,18 +32,26 @@ int Follower::Run(const ShowOptions& options) {
   if (!Open()) {
     return 1;
   }
+  if (const auto today = LocalToday(); today && options.follow && options.rollover) {
+    rollover_ = DayRollover::ForLog(name_, path_, *today);
+  }
+  if (options.follow) {
+    vp::WatchForChanges(path_);
+  }
   Step step = ShowLastLines(options.lineCount);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
-  vp::WatchForChanges(path_);
   while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
     if (step == Step::kWait) {
-      vp::WaitForChange();
+      vp::WaitForChange(WaitLimit());
     }
     step = CatchUp();
     if (step == Step::kWait) {
       step = CheckName();
+    }
+    if (step == Step::kWait) {
+      step = CheckRollover();
     }
   }
   return step == Step::kFail ? 1 : 0;
@@ -116,19 +134,48 @@ Follower::Step Follower::CheckName() {
   if (file_ != vp::kNoFile && named == id_) {
     return Step::kWait;
   }
-  const vp::FileHandle next = vp::OpenForReading(path_);
   vp::FileId nextId;
+  const vp::FileHandle next = OpenIdentified(path_, nextId);
   if (next == vp::kNoFile) {
     return Step::kWait;
   }
-  if (!vp::IdentifyOpen(next, nextId) || (file_ != vp::kNoFile && nextId == id_)) {
+  if (file_ != vp::kNoFile && nextId == id_) {
     vp::Close(next);
     return Step::kWait;
   }
-  return Adopt(next, nextId);
+  return Adopt(next, nextId, nextId != id_ ? name_ + ": file replaced; following the new file" : "");
 }
 
-Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId) {
+// Once the followed log's day has passed, switches to the latest later day's log that exists.
+Follower::Step Follower::CheckRollover() {
+  const auto today = rollover_ ? LocalToday() : std::nullopt;
+  if (!today) {
+    return Step::kWait;
+  }
+  const auto nextLog = rollover_->FindNext(*today, [](const std::string& path) {
+    vp::FileId ignored;
+    return vp::IdentifyPath(path, ignored);
+  });
+  if (!nextLog) {
+    return Step::kWait;
+  }
+  vp::FileId nextId;
+  const vp::FileHandle next = OpenIdentified(nextLog->path, nextId);
+  if (next == vp::kNoFile) {
+    return Step::kWait;
+  }
+  const std::string announcement = name_ + ": a new day began; following " + nextLog->name;
+  name_ = nextLog->name;
+  path_ = nextLog->path;
+  rollover_->Follow(*nextLog);
+  return Adopt(next, nextId, announcement);
+}
+
+// While a day's log may roll over, waiting ends at the next local midnight.
+int Follower::WaitLimit() const { return rollover_ ? MillisecondsToNextMidnight() : -1; }
+
+Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId,
+                               const std::string& announcement) {
   if (file_ != vp::kNoFile) {
     const Step finished = CopyToEnd();
     if (finished != Step::kWait) {
@@ -139,9 +186,11 @@ Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId) {
   CloseFile();
   file_ = next;
   if (nextId != id_) {
-    Report("file replaced; following the new file");
     id_ = nextId;
     offset_ = 0;
+  }
+  if (!announcement.empty()) {
+    std::fprintf(stderr, "cmdtail: %s\n", announcement.c_str());
   }
   vp::WatchForChanges(path_);
   return Step::kRecheck;
@@ -156,8 +205,8 @@ void Follower::CloseFile() {
 
 void Follower::Report(const char* what, const std::string& detail) const {
   if (detail.empty()) {
-    std::fprintf(stderr, "cmdtail: %s: %s\n", name_, what);
+    std::fprintf(stderr, "cmdtail: %s: %s\n", name_.c_str(), what);
   } else {
-    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name_, detail.c_str());
+    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name_.c_str(), detail.c_str());
   }
 }

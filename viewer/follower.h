@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "day_rollover.h"
 #include "output_sink.h"
 #include "viewer_platform.h"
 
@@ -18,7 +20,7 @@ struct ShowOptions {
 
 // Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
 // the start when the file is truncated, and switches to the new file when the name comes to stand for
-// another one, after finishing the old.
+// another one, or when the next day's log takes over from today's, after finishing the old.
 class Follower {
  public:
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
@@ -40,12 +42,17 @@ class Follower {
   Step CatchUp();
   Step CopyToEnd();
   Step CheckName();
-  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId);
+  Step CheckRollover();
+  int WaitLimit() const;
+  // Switches to `next`, announcing the switch with one line unless it is empty.
+  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId,
+             const std::string& announcement);
   void CloseFile();
   void Report(const char* what, const std::string& detail = {}) const;
 
-  const char* name_;
+  std::string name_;
   std::string path_;
+  std::optional<DayRollover> rollover_;
   viewer_platform::FileHandle file_ = viewer_platform::kNoFile;
   viewer_platform::FileId id_;
   std::uint64_t offset_ = 0;

@@ -20,5 +20,5 @@ int main(int argc, char* argv[]) {
   }
   StandardOutput out;
   Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file), out);
-  return follower.Run({.lineCount = arguments.lineCount, .follow = true});
+  return follower.Run({.lineCount = arguments.lineCount, .follow = true, .rollover = arguments.rollover});
 }

@@ -4,30 +4,11 @@
 
 #include <cstdlib>
 #include <limits>
-#include <optional>
 #include <string>
 
-#include "test_files.h"
+#include "time_zone.h"
 
 namespace {
-
-// Sets the time zone for one test and restores the one before it.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    zone_.emplace("TZ", zone);
-    tzset();
-  }
-  ~TimeZone() {
-    zone_.reset();
-    tzset();
-  }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
-
- private:
-  std::optional<ScopedVariable> zone_;
-};
 
 std::time_t Utc(int year, int month, int day, int hour, int minute, int second) {
   std::tm utc{};

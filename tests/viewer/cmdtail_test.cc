@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "child_process.h"
+#include "midnight_case.h"
 
 namespace {
 
@@ -130,6 +131,52 @@ TEST_F(CmdtailTest, ReadsAWindowsFormPathWithBackslashes) {
   auto viewer = Start({"-n", "1"}, windowsForm);
   EXPECT_TRUE(viewer->WaitForOut("b\n"));
 }
+
+const ViewerCommand kNativeViewer{{CMDTAIL_PATH}, [](const std::string& path) { return path; }, "\n", 5s};
+
+TEST_F(CmdtailTest, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
+  ExpectRolloverAcrossMidnight(kNativeViewer);
+}
+
+struct StayCase {
+  const char* name;
+  std::vector<std::string> options;
+  // How many days before the day that ends at midnight the followed log is dated.
+  int daysBack;
+};
+
+void PrintTo(const StayCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class StaysOnItsLogTest : public ::testing::TestWithParam<StayCase> {};
+
+// Every later day's log exists from the start, so a wrong switch would show at once.
+TEST_P(StaysOnItsLogTest, AcrossMidnight) {
+  std::string followed;
+  MidnightRun run(kNativeViewer, GetParam().options, "followed\n",
+                  [&](const TempDirectory& directory, const MidnightZone& zone) {
+                    const auto followedDay = zone.newDay - std::chrono::days{1 + GetParam().daysBack};
+                    for (auto day = followedDay + std::chrono::days{1}; day <= zone.newDay;
+                         day += std::chrono::days{1}) {
+                      WriteFile(directory.File("web." + DateStamp(day)), "another day\n");
+                    }
+                    followed = directory.File("web." + DateStamp(followedDay));
+                    WriteFile(followed, "followed\n");
+                    return followed;
+                  });
+  ASSERT_TRUE(run.Started());
+  run.PassMidnight();
+  AppendFile(followed, "after midnight\n");
+  EXPECT_TRUE(run.viewer().WaitForOut("followed\nafter midnight\n")) << run.viewer().out();
+  // A switch would come within a second of midnight.
+  run.viewer().ReadFor(1s);
+  EXPECT_EQ(run.viewer().out(), "followed\nafter midnight\n");
+  EXPECT_EQ(run.viewer().err(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, StaysOnItsLogTest,
+                         ::testing::Values(StayCase{"TodaysWithNoRollover", {"--no-rollover"}, 0},
+                                           StayCase{"PastDays", {}, 1}),
+                         [](const auto& info) { return info.param.name; });
 
 class StopSignalTest : public CmdtailTest, public ::testing::WithParamInterface<int> {};
 

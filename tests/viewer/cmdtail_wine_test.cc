@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "child_process.h"
+#include "midnight_case.h"
 
 namespace {
 
@@ -21,6 +22,10 @@ TEST(CmdtailUnderWine, ShowsTheLastLinesAndFollowsAnAppend) {
   ASSERT_TRUE(viewer.WaitForOut("two\n\xC7\xD1\xB1\xB9\n", 60s)) << viewer.out() << viewer.err();
   AppendFile(log, "three\r\nfour");
   EXPECT_TRUE(viewer.WaitForOut("two\n\xC7\xD1\xB1\xB9\nthree\r\nfour", 10s)) << viewer.out();
+}
+
+TEST(CmdtailUnderWine, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
+  ExpectRolloverAcrossMidnight({{WINE_LOADER, WINDOWS_CMDTAIL_PATH}, ZDrivePath, "\r\n", 10s});
 }
 
 }  // namespace

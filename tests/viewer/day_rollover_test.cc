@@ -1,0 +1,77 @@
+#include "day_rollover.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "midnight_zone.h"
+#include "time_zone.h"
+
+namespace {
+
+namespace chrono = std::chrono;
+using chrono::December;
+using chrono::January;
+
+TEST(DateOfLogName, TakesOnlyADotAndEightDigitsOfAValidDate) {
+  EXPECT_EQ(DateOfLogName("C:\\log\\web.20261208"), chrono::year{2026} / December / 8);
+  EXPECT_EQ(DateOfLogName("web.20240229"), chrono::year{2024} / chrono::February / 29);
+  EXPECT_EQ(DateOfLogName(".20261208"), chrono::year{2026} / December / 8);
+  for (const char* name : {"web.20260229", "web.20261332", "web.20261200", "web.2026120a", "web.+2026120",
+                           "web20261208", "web.020261208", "20261208", "web.20261208.1", ""}) {
+    EXPECT_EQ(DateOfLogName(name), std::nullopt) << name;
+  }
+}
+
+class DayRolloverTest : public ::testing::Test {
+ protected:
+  std::optional<DayLog> FindNext(chrono::year_month_day today) {
+    tested_.clear();
+    return rollover_->FindNext(today, [this](const std::string& path) {
+      tested_.push_back(path);
+      return existing_.count(path) != 0;
+    });
+  }
+
+  std::optional<DayRollover> rollover_ =
+      DayRollover::ForLog("log\\web.20261230", "log/web.20261230", chrono::year{2026} / December / 30);
+  std::set<std::string> existing_;
+  std::vector<std::string> tested_;
+};
+
+TEST_F(DayRolloverTest, TakesTheLatestLaterLogUpToTodayAcrossTheYearsEnd) {
+  ASSERT_TRUE(rollover_);
+  existing_ = {"log/web.20261229", "log/web.20261231", "log/web.20270101", "log/web.20270103"};
+  EXPECT_EQ(FindNext(chrono::year{2026} / December / 30), std::nullopt);
+  EXPECT_EQ(tested_, std::vector<std::string>{});
+  const std::optional<DayLog> next = FindNext(chrono::year{2027} / January / 2);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->name, "log\\web.20270101");
+  EXPECT_EQ(next->path, "log/web.20270101");
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270102", "log/web.20270101"}));
+}
+
+TEST_F(DayRolloverTest, TestsAMissingPastDaysLogOnlyOnce) {
+  ASSERT_TRUE(rollover_);
+  EXPECT_EQ(FindNext(chrono::year{2027} / January / 1), std::nullopt);
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270101", "log/web.20261231"}));
+  EXPECT_EQ(FindNext(chrono::year{2027} / January / 1), std::nullopt);
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270101"}));
+  EXPECT_EQ(FindNext(chrono::year{2027} / January / 2), std::nullopt);
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270102", "log/web.20270101"}));
+}
+
+TEST(MillisecondsToNextMidnight, CountsToTheLocalMidnightButAtMostAMinute) {
+  using std::chrono_literals::operator""s;
+  for (const chrono::seconds ahead : {30s, 90s}) {
+    const MidnightZone zone = ZoneWithMidnightIn(ahead);
+    const TimeZone local(zone.tz.c_str());
+    const auto expected = std::min(
+        chrono::ceil<chrono::milliseconds>(zone.midnight - chrono::system_clock::now()).count(), 60000L);
+    EXPECT_LE(MillisecondsToNextMidnight(), expected) << zone.tz;
+    EXPECT_GT(MillisecondsToNextMidnight(), expected - 1000) << zone.tz;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A log of one day, named PREFIX.YYYYMMDD.
+struct DayLog {
+  std::string name;  // as the user gave it, for messages
+  std::string path;  // as the system reads it
+  std::chrono::year_month_day date;
+};
+
+// The date a name ends in: '.' and eight digits forming a valid date YYYYMMDD.
+std::optional<std::chrono::year_month_day> DateOfLogName(std::string_view name);
+
+// Today's local date, taken exactly as daylog takes it; empty when the clock has no local date.
+std::optional<std::chrono::year_month_day> LocalToday();
+
+// How long to wait for the next local midnight, at most a minute so that a changed clock or a resumed
+// machine is noticed soon.
+int MillisecondsToNextMidnight();
+
+// Finds the log that takes over from the followed day's log once its day has passed: the same name with
+// the latest later date, up to today, whose file exists.
+class DayRollover {
+ public:
+  using Exists = std::function<bool(const std::string& path)>;
+
+  // Rolls only a log named for today: a log of another day is followed as it is.
+  static std::optional<DayRollover> ForLog(const std::string& name, const std::string& path,
+                                           std::chrono::year_month_day today);
+
+  // The log to switch to, if one exists yet. A date found missing is not tested again once its day is
+  // over, so each call tests only today's name, and yesterday's just after midnight.
+  std::optional<DayLog> FindNext(std::chrono::year_month_day today, const Exists& exists);
+  // Makes `next` the followed log.
+  void Follow(const DayLog& next);
+
+ private:
+  explicit DayRollover(DayLog followed);
+  [[nodiscard]] DayLog Named(std::chrono::year_month_day date) const;
+
+  DayLog followed_;
+  // Every date after the followed one and before this one was found without a log.
+  std::chrono::year_month_day untested_;
+};
