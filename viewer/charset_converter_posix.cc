@@ -50,7 +50,9 @@ class IconvConverter final : public CharsetConverter {
     const bool stopped = iconv(converter_, &inAt, &inLeft, &outAt, &outLeft) == static_cast<std::size_t>(-1);
     Progress progress{in.size() - inLeft, out.size() - outLeft, Stop::kDone};
     if (stopped) {
-      progress.stop = errno == E2BIG ? Stop::kOutputFull : errno == EINVAL ? Stop::kIncomplete : Stop::kInvalid;
+      progress.stop = errno == E2BIG    ? Stop::kOutputFull
+                      : errno == EINVAL ? Stop::kIncomplete
+                                        : Stop::kInvalid;
     }
     return progress;
   }

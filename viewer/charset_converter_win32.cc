@@ -20,10 +20,10 @@ struct NamedCodePage {
 // Names of code pages in canonical form; "CPnnn", "WINDOWS-nnn", "IBMnnn" and "ISO-8859-n" are read
 // by number.
 constexpr std::array kNamedCodePages{
-    NamedCodePage{"UTF8", CP_UTF8},     NamedCodePage{"EUCKR", 949},     NamedCodePage{"UHC", 949},
-    NamedCodePage{"SHIFTJIS", 932},     NamedCodePage{"SJIS", 932},      NamedCodePage{"GBK", 936},
-    NamedCodePage{"GB2312", 936},       NamedCodePage{"BIG5", 950},      NamedCodePage{"KOI8R", 20866},
-    NamedCodePage{"ASCII", 20127},      NamedCodePage{"USASCII", 20127}, NamedCodePage{"LATIN1", 28591},
+    NamedCodePage{"UTF8", CP_UTF8}, NamedCodePage{"EUCKR", 949},     NamedCodePage{"UHC", 949},
+    NamedCodePage{"SHIFTJIS", 932}, NamedCodePage{"SJIS", 932},      NamedCodePage{"GBK", 936},
+    NamedCodePage{"GB2312", 936},   NamedCodePage{"BIG5", 950},      NamedCodePage{"KOI8R", 20866},
+    NamedCodePage{"ASCII", 20127},  NamedCodePage{"USASCII", 20127}, NamedCodePage{"LATIN1", 28591},
 };
 
 // The number after the prefix, plus base; 0 when the name is not the prefix and a number.
@@ -39,13 +39,13 @@ UINT NumberAfter(std::string_view name, std::string_view prefix, UINT base) {
 
 UINT CodePageNamed(std::string_view name) {
   const std::string canonical = CanonicalCharsetName(name);
-  for (const NamedCodePage& named : kNamedCodePages) {
-    if (canonical == named.name) {
-      return named.codePage;
-    }
+  const auto* named = std::find_if(kNamedCodePages.begin(), kNamedCodePages.end(),
+                                   [&](const NamedCodePage& entry) { return canonical == entry.name; });
+  if (named != kNamedCodePages.end()) {
+    return named->codePage;
   }
-  for (const auto& [prefix, base] : {std::pair<std::string_view, UINT>{"CP", 0}, {"WINDOWS", 0}, {"IBM", 0},
-                                     {"ISO8859", 28590}}) {
+  for (const auto& [prefix, base] :
+       {std::pair<std::string_view, UINT>{"CP", 0}, {"WINDOWS", 0}, {"IBM", 0}, {"ISO8859", 28590}}) {
     if (const UINT codePage = NumberAfter(canonical, prefix, base)) {
       return codePage;
     }
@@ -63,9 +63,20 @@ UINT UsableMaxCharSize(UINT codePage) {
   return codePage == CP_UTF8 || information.MaxCharSize <= 2 ? information.MaxCharSize : 0;
 }
 
+// U+FFFD in the code page, or `?` where it has none.
+std::string ReplacementIn(UINT codePage) {
+  const wchar_t replacement = 0xFFFD;
+  char text[8];
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(codePage, 0, &replacement, 1, text, sizeof text, nullptr,
+                                         codePage == CP_UTF8 ? nullptr : &usedDefault);
+  return length > 0 && usedDefault == FALSE ? std::string(text, static_cast<std::size_t>(length)) : "?";
+}
+
 class CodePageConverter final : public CharsetConverter {
  public:
-  CodePageConverter(UINT from, UINT to) : from_(from), to_(to), fromIsDoubleByte_(UsableMaxCharSize(from) == 2) {}
+  CodePageConverter(UINT from, UINT to)
+      : from_(from), to_(to), fromIsDoubleByte_(UsableMaxCharSize(from) == 2) {}
 
   Progress Convert(std::span<const char> in, std::span<char> out) override {
     Progress progress;
@@ -111,8 +122,9 @@ class CodePageConverter final : public CharsetConverter {
     for (std::size_t at = 0; at < block.size();) {
       const std::size_t length = CharacterLength(block[at]);
       if (at + length > block.size()) {
-        const bool couldGoOn = std::all_of(block.begin() + static_cast<std::ptrdiff_t>(at) + 1, block.end(),
-                                           [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; });
+        const bool couldGoOn =
+            std::all_of(block.begin() + static_cast<std::ptrdiff_t>(at) + 1, block.end(),
+                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; });
         return couldGoOn ? at : block.size();
       }
       at += length;
@@ -121,8 +133,8 @@ class CodePageConverter final : public CharsetConverter {
   }
 
   [[nodiscard]] bool Valid(std::span<const char> bytes) const {
-    return MultiByteToWideChar(from_, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                               0) > 0;
+    return MultiByteToWideChar(from_, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                               nullptr, 0) > 0;
   }
 
   // The length of the block's valid start, found a character at a time once the whole block fails.
@@ -145,27 +157,18 @@ class CodePageConverter final : public CharsetConverter {
     if (bytes.empty()) {
       return 0;
     }
-    const int units = MultiByteToWideChar(from_, 0, bytes.data(), static_cast<int>(bytes.size()), wide_.data(),
-                                          static_cast<int>(wide_.size()));
-    const int written = WideCharToMultiByte(to_, 0, wide_.data(), units, out.data(), static_cast<int>(out.size()),
-                                            nullptr, nullptr);
+    const int units = MultiByteToWideChar(from_, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                          wide_.data(), static_cast<int>(wide_.size()));
+    const int written = WideCharToMultiByte(to_, 0, wide_.data(), units, out.data(),
+                                            static_cast<int>(out.size()), nullptr, nullptr);
     return written > 0 ? static_cast<std::size_t>(written) : 0;
-  }
-
-  std::string ReplacementInOutput() {
-    const wchar_t replacement = 0xFFFD;
-    char text[8];
-    BOOL usedDefault = FALSE;
-    const int length =
-        WideCharToMultiByte(to_, 0, &replacement, 1, text, sizeof text, nullptr, to_ == CP_UTF8 ? nullptr : &usedDefault);
-    return length > 0 && usedDefault == FALSE ? std::string(text, static_cast<std::size_t>(length)) : "?";
   }
 
   UINT from_;
   UINT to_;
   bool fromIsDoubleByte_;
   std::array<wchar_t, 4096> wide_{};
-  std::string replacement_ = ReplacementInOutput();
+  std::string replacement_ = ReplacementIn(to_);
 };
 
 }  // namespace

@@ -24,9 +24,9 @@ std::string_view ColourOf(std::string_view text) {
       ++at;
       continue;
     }
-    const std::size_t end = std::find_if_not(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(),
-                                             IsWordCharacter) -
-                            text.begin();
+    const std::size_t end =
+        std::find_if_not(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), IsWordCharacter) -
+        text.begin();
     const std::string_view word = text.substr(at, end - at);
     if (word == "ERROR" || word == "FATAL") {
       return kRed;

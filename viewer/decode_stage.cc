@@ -53,8 +53,7 @@ vp::WriteResult DecodeStage::Finish() {
 std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& result) {
   std::size_t used = 0;
   while (used < bytes.size() && result == vp::WriteResult::kWritten) {
-    const CharsetConverter::Progress progress =
-        converter_->Convert(bytes.subspan(used), out_.Free());
+    const CharsetConverter::Progress progress = converter_->Convert(bytes.subspan(used), out_.Free());
     used += progress.read;
     out_.Commit(progress.written);
     switch (progress.stop) {

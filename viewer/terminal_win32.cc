@@ -47,7 +47,8 @@ class ConsoleText final : public OutputSink {
   bool WriteWide(DWORD count) {
     for (DWORD done = 0; done < count;) {
       DWORD written = 0;
-      if (WriteConsoleW(StandardOutputHandle(), wide_.data() + done, count - done, &written, nullptr) == FALSE) {
+      if (WriteConsoleW(StandardOutputHandle(), wide_.data() + done, count - done, &written, nullptr) ==
+          FALSE) {
         return false;
       }
       done += written;

@@ -31,7 +31,8 @@ TEST(ParseArguments, ReadsStandardInputWithoutAFileAndDoesNotFollowWithoutF) {
 }
 
 TEST(ParseArguments, TakesEveryFormOfTheLineCount) {
-  for (const auto& [args, count, fromLine] : std::vector<std::tuple<std::vector<const char*>, std::size_t, bool>>{
+  for (const auto& [args, count, fromLine] :
+       std::vector<std::tuple<std::vector<const char*>, std::size_t, bool>>{
            {{"-n", "25", "log"}, 25, false},
            {{"log", "-n", "0"}, 0, false},
            {{"-n7", "log"}, 7, false},

@@ -95,7 +95,9 @@ struct ColourCase {
   const char* expected;
 };
 
-void PrintTo(const ColourCase& testCase, std::ostream* out) { *out << ::testing::PrintToString(testCase.input); }
+void PrintTo(const ColourCase& testCase, std::ostream* out) {
+  *out << ::testing::PrintToString(testCase.input);
+}
 
 class ColourLines : public ::testing::TestWithParam<ColourCase> {};
 
@@ -111,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ColourCase{"plain\n", "plain\n"},
                       ColourCase{"ERROR here\n", "\x1b[31mERROR here\x1b[0m\n"},
                       ColourCase{"a [FATAL] b\r\n", "\x1b[31ma [FATAL] b\x1b[0m\r\n"},
-                      ColourCase{"WARN x\nWARNING: y\n", "\x1b[33mWARN x\x1b[0m\n\x1b[33mWARNING: y\x1b[0m\n"},
+                      ColourCase{"WARN x\nWARNING: y\n",
+                                 "\x1b[33mWARN x\x1b[0m\n\x1b[33mWARNING: y\x1b[0m\n"},
                       ColourCase{"WARN, then ERROR\n", "\x1b[31mWARN, then ERROR\x1b[0m\n"},
                       ColourCase{"ERRORS error xERROR ERROR_1 WARNED 2WARN\n",
                                  "ERRORS error xERROR ERROR_1 WARNED 2WARN\n"},
