@@ -22,11 +22,14 @@ int Follower::Run(const ShowOptions& options) {
   if (!Open()) {
     return 1;
   }
+  // Watching begins before the first lines are shown, so a change made just after them is not missed.
+  if (options.follow) {
+    vp::WatchForChanges(path_);
+  }
   Step step = ShowLastLines(options);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
-  vp::WatchForChanges(path_);
   while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
     if (step == Step::kWait) {
       vp::WaitForChange();
