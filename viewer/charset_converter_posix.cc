@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <clocale>
+#include <string>
+#include <utility>
 
 #include "charset_converter.h"
 
