@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds daylog and cmdtail, lays out a sample project home with cmdtail as its viewer and today's log
-# holding a few code page 949 lines, opens the log with daylog while a writer appends a line a second,
-# watches for about ten seconds, then stops writer and viewer and removes the sample home. Leaves no
-# process behind. The Korean text is shown as its code page 949 bytes, unconverted.
+# holding a few code page 949 lines (a warning and an error among them), opens the log with daylog
+# while a writer appends a line a second, watches for about ten seconds, then stops writer and viewer
+# and removes the sample home. Leaves no process behind. CMDTAIL_ENCODING=CP949 has cmdtail show the
+# Korean text in the terminal's character set; on a terminal the warning is yellow and the error red.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -28,8 +29,11 @@ trap cleanup EXIT
 mkdir -p "$home/bin" "$home/log"
 cp build/viewer/cmdtail.exe "$home/bin/cmdtail.exe"
 log="$home/log/web.$(date +%Y%m%d)"
-# "server started", "waiting on port 8080" and "request handled", in code page 949.
+# "server started", "waiting on port 8080", a warning "cache is full", an error "database connection
+# failed", then "request handled" from the writer, in code page 949.
 printf '09:00:01 \xbc\xad\xb9\xf6 \xbd\xc3\xc0\xdb\n09:00:02 \xc6\xf7\xc6\xae 8080 \xb4\xeb\xb1\xe2 \xc1\xdf\n' >"$log"
+printf '09:00:02 WARN \xc4\xb3\xbd\xc3\xb0\xa1 \xb0\xa1\xb5\xe6 \xc2\xfc\n' >>"$log"
+printf '09:00:02 ERROR \xb5\xa5\xc0\xcc\xc5\xcd\xba\xa3\xc0\xcc\xbd\xba \xbf\xac\xb0\xe1 \xbd\xc7\xc6\xd0\n' >>"$log"
 
 (
   for i in $(seq 1 10); do
@@ -39,7 +43,9 @@ printf '09:00:01 \xbc\xad\xb9\xf6 \xbd\xc3\xc0\xdb\n09:00:02 \xc6\xf7\xc6\xae 80
 ) &
 writer=$!
 
-echo "\$ daylog '$home' web"
+# daylog starts the viewer with nothing but "-f LOG"; the encoding reaches it through the environment.
+export CMDTAIL_ENCODING=CP949
+echo "\$ CMDTAIL_ENCODING=CP949 daylog '$home' web"
 build/launcher/daylog "$home" web
 wait "$writer"
 writer=""

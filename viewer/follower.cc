@@ -35,10 +35,11 @@ int Follower::Run(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
+  // Watching begins before the first lines are shown, so a change made just after them is not missed.
   if (options.follow) {
     vp::WatchForChanges(path_);
   }
-  Step step = ShowLastLines(options.lineCount);
+  Step step = ShowLastLines(options);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
@@ -66,14 +67,14 @@ bool Follower::Open() {
   return true;
 }
 
-Follower::Step Follower::ShowLastLines(std::size_t lineCount) {
+Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
   const std::int64_t size = vp::SizeOf(file_);
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
     return vp::ReadAt(file_, offset, into);
   };
-  const auto start = size < 0
-                         ? std::nullopt
-                         : FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), lineCount, buffer_);
+  const auto find = options.fromLine ? FindLineStart : FindLastLinesStart;
+  const auto start =
+      size < 0 ? std::nullopt : find(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_);
   if (!start) {
     Report("cannot read", vp::LastErrorText());
     return Step::kFail;

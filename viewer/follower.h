@@ -10,9 +10,11 @@
 #include "output_sink.h"
 #include "viewer_platform.h"
 
-// What to show: the last lineCount lines, and then, when following, everything appended.
+// What to show: the last lineCount lines (with fromLine, everything from line lineCount on, counted
+// from 1), and then, when following, everything appended.
 struct ShowOptions {
   std::size_t lineCount = 10;
+  bool fromLine = false;
   bool follow = true;
   // While following a log named PREFIX.YYYYMMDD of today, go on to the next day's log after midnight.
   bool rollover = true;
@@ -38,7 +40,7 @@ class Follower {
   enum class Step { kWait, kRecheck, kStop, kFail };
 
   bool Open();
-  Step ShowLastLines(std::size_t lineCount);
+  Step ShowLastLines(const ShowOptions& options);
   Step CatchUp();
   Step CopyToEnd();
   Step CheckName();

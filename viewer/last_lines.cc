@@ -42,3 +42,27 @@ std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, st
   }
   return 0;
 }
+
+std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                           std::size_t number, std::span<char> block) {
+  std::size_t newlinesToSkip = number == 0 ? 0 : number - 1;
+  std::uint64_t offset = 0;
+  while (newlinesToSkip > 0 && offset < size) {
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(size - offset, block.size()));
+    const std::ptrdiff_t count = readAt(offset, block.first(length));
+    if (count < 0) {
+      return std::nullopt;
+    }
+    if (count == 0) {
+      return offset;
+    }
+    const auto data = block.first(static_cast<std::size_t>(count));
+    for (auto at = data.begin(); (at = std::find(at, data.end(), '\n')) != data.end(); ++at) {
+      if (--newlinesToSkip == 0) {
+        return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
+      }
+    }
+    offset += static_cast<std::uint64_t>(count);
+  }
+  return offset;
+}

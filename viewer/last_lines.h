@@ -14,3 +14,9 @@ using ReadAtFunction = std::function<std::ptrdiff_t(std::uint64_t offset, std::s
 // without a newline counts as a line. Empty when a read fails or finds less data than `size`.
 std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
                                                 std::size_t count, std::span<char> block);
+
+// Returns the offset where line `number` (counted from 1; 0 counts as 1) of the first `size` bytes
+// begins, reading forwards one block at a time up to that line only; `size` when there are fewer
+// lines. A read that ends early ends the search there. Empty when a read fails.
+std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                           std::size_t number, std::span<char> block);

@@ -203,6 +203,84 @@ TEST_F(CmdtailTest, RefusesAFileThatCannotBeOpened) {
   EXPECT_EQ(std::count(viewer->err().begin(), viewer->err().end(), '\n'), 1);
 }
 
+// Runs that end by themselves: the options, the encoding and the colour, on a log holding a warning,
+// code page 949 text on an error line and an ordinary line.
+struct RunCase {
+  const char* name;
+  std::vector<std::string> environment;
+  std::vector<std::string> args;
+  std::string out;
+  std::string err;
+  int status = 0;
+  // Only the start of standard output is compared.
+  bool outPrefixOnly = false;
+};
+
+void PrintTo(const RunCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class RunToTheEndTest : public CmdtailTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(RunToTheEndTest, WritesExactlyThisAndEnds) {
+  WriteFile(log_, "one\ntwo\nWARN disk low\n\xC7\xD1\xB1\xB9 ERROR\nlast\n");
+  // A known locale, and none of the user's own settings for the encoding and the colour.
+  std::vector<std::string> argv{"/usr/bin/env", "-u", "CMDTAIL_ENCODING", "-u", "NO_COLOR", "LC_ALL=C.UTF-8"};
+  argv.insert(argv.end(), GetParam().environment.begin(), GetParam().environment.end());
+  argv.emplace_back(CMDTAIL_PATH);
+  for (const std::string& arg : GetParam().args) {
+    argv.push_back(arg == "LOG" ? log_ : arg);
+  }
+  ChildProcess viewer(argv);
+  EXPECT_EQ(viewer.WaitForExit(), GetParam().status);
+  if (GetParam().outPrefixOnly) {
+    EXPECT_EQ(viewer.out().rfind(GetParam().out, 0), 0u) << viewer.out();
+  } else {
+    EXPECT_EQ(viewer.out(), GetParam().out);
+  }
+  EXPECT_EQ(viewer.err(), GetParam().err);
+}
+
+// A run that shows `out` and ends with status 0.
+RunCase Shows(const char* name, std::vector<std::string> environment, std::vector<std::string> args,
+              std::string out) {
+  return RunCase{name, std::move(environment), std::move(args), std::move(out), "", 0, false};
+}
+
+const std::string kWarnAndError = "WARN disk low\n\xC7\xD1\xB1\xB9 ERROR\n";
+const std::string kErrorUtf8 = "\xED\x95\x9C\xEA\xB5\xAD ERROR\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, RunToTheEndTest,
+    ::testing::Values(
+        Shows("WithoutFollowTheLastLines", {}, {"LOG"}, "one\ntwo\n" + kWarnAndError + "last\n"),
+        Shows("LastN", {}, {"-n", "2", "LOG"}, "\xC7\xD1\xB1\xB9 ERROR\nlast\n"),
+        Shows("LinesEquals", {}, {"LOG", "--lines=1"}, "last\n"),
+        Shows("FromLineK", {}, {"-n", "+4", "LOG"}, "\xC7\xD1\xB1\xB9 ERROR\nlast\n"),
+        Shows("FromLineBeyondTheEnd", {}, {"--lines=+9", "LOG"}, ""),
+        Shows("Version", {}, {"--version"}, "cmdtail " CMDTAIL_VERSION "\n"),
+        RunCase{"Help", {}, {"LOG", "--help"}, "usage: cmdtail [OPTIONS] [FILE]\n", "", 0, true}),
+    [](const auto& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    EncodingAndColour, RunToTheEndTest,
+    ::testing::Values(
+        Shows("EncodingOption", {}, {"-n", "2", "--encoding", "CP949", "LOG"}, kErrorUtf8 + "last\n"),
+        Shows("EncodingVariable", {"CMDTAIL_ENCODING=CP949"}, {"-n", "2", "LOG"}, kErrorUtf8 + "last\n"),
+        Shows("OptionBeforeVariable", {"CMDTAIL_ENCODING=NOPE"}, {"-n", "2", "--encoding=cp949", "LOG"},
+              kErrorUtf8 + "last\n"),
+        RunCase{"UnknownEncoding",
+                {},
+                {"--encoding", "NOPE", "LOG"},
+                "",
+                "cmdtail: unknown encoding NOPE\n",
+                2,
+                false},
+        Shows("ColourAlways", {"NO_COLOR=1"}, {"-n", "3", "--color=always", "--encoding=CP949", "LOG"},
+              "\x1b[33mWARN disk low\x1b[0m\n\x1b[31m" + kErrorUtf8.substr(0, kErrorUtf8.size() - 1) +
+                  "\x1b[0m\nlast\n"),
+        Shows("ColourNever", {}, {"-n", "3", "--color=never", "LOG"}, kWarnAndError + "last\n"),
+        Shows("NoColourOrDecodingOnAPipeByDefault", {}, {"-n", "3", "LOG"}, kWarnAndError + "last\n")),
+    [](const auto& info) { return info.param.name; });
+
 class BadCommandLineTest : public CmdtailTest,
                            public ::testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -220,9 +298,10 @@ TEST_P(BadCommandLineTest, FailsWithOneLineOnStandardError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, BadCommandLineTest,
-                         ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"LOG"},
-                                           std::vector<std::string>{"-f"},
+                         ::testing::Values(std::vector<std::string>{"-f", "-n"},
                                            std::vector<std::string>{"-n", "x", "-f", "LOG"},
-                                           std::vector<std::string>{"-x", "-f", "LOG"}));
+                                           std::vector<std::string>{"-x", "-f", "LOG"},
+                                           std::vector<std::string>{"--color=blue", "LOG"},
+                                           std::vector<std::string>{"LOG", "LOG"}));
 
 }  // namespace

@@ -29,3 +29,13 @@ TEST(CmdtailUnderWine, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
 }
 
 }  // namespace
+
+TEST(CmdtailUnderWine, WritesTheDecodedLogAsUtf8ToARedirectedOutput) {
+  TempDirectory directory;
+  const std::string log = directory.File("app.log");
+  // Code page 949 text, an invalid byte, and a lead byte whose trail byte never came.
+  WriteFile(log, "skipped\nok\n\xC7\xD1\xB1\xB9 \xFF ERROR\n\xC7\n");
+  ChildProcess viewer({WINE_LOADER, WINDOWS_CMDTAIL_PATH, "--encoding", "CP949", "-n", "3", ZDrivePath(log)});
+  EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+  EXPECT_EQ(viewer.out(), "ok\n\xED\x95\x9C\xEA\xB5\xAD \xEF\xBF\xBD ERROR\n\xEF\xBF\xBD\n");
+}

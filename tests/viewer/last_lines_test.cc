@@ -8,26 +8,38 @@
 
 namespace {
 
-// The expected answer, found by splitting the whole text into lines from the front.
-std::uint64_t StartOfLastLinesByScanningForward(const std::string& text, std::size_t count) {
+// Where each line of the text begins, found by splitting the whole text from the front.
+std::vector<std::uint64_t> LineStarts(const std::string& text) {
   std::vector<std::uint64_t> lineStarts;
   for (std::size_t at = 0; at < text.size();) {
     lineStarts.push_back(at);
     const std::size_t newline = text.find('\n', at);
     at = newline == std::string::npos ? text.size() : newline + 1;
   }
+  return lineStarts;
+}
+
+std::uint64_t StartOfLastLinesByScanningForward(const std::string& text, std::size_t count) {
+  const std::vector<std::uint64_t> lineStarts = LineStarts(text);
   return count == 0 ? text.size() : count >= lineStarts.size() ? 0 : lineStarts[lineStarts.size() - count];
 }
 
+std::uint64_t StartOfLineByScanningForward(const std::string& text, std::size_t number) {
+  const std::vector<std::uint64_t> lineStarts = LineStarts(text);
+  return number <= 1 ? 0 : number > lineStarts.size() ? text.size() : lineStarts[number - 1];
+}
+
+using FindFunction = decltype(&FindLastLinesStart);
+
 std::optional<std::uint64_t> Find(const std::string& text, std::size_t count, std::size_t blockSize,
-                                  std::size_t readLimit = SIZE_MAX) {
+                                  std::size_t readLimit = SIZE_MAX, FindFunction find = FindLastLinesStart) {
   std::vector<char> block(blockSize);
   const auto readAt = [&](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
     const std::size_t length = std::min({into.size(), text.size() - offset, readLimit});
     std::memcpy(into.data(), text.data() + offset, length);
     return static_cast<std::ptrdiff_t>(length);
   };
-  return FindLastLinesStart(readAt, text.size(), count, block);
+  return find(readAt, text.size(), count, block);
 }
 
 TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
@@ -41,6 +53,23 @@ TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
       for (std::size_t blockSize : {1, 2, 3, 5, 16, 64}) {
         ASSERT_EQ(Find(text, count, blockSize), StartOfLastLinesByScanningForward(text, count))
             << "text \"" << text << "\" count " << count << " block " << blockSize;
+      }
+    }
+  }
+}
+
+TEST(FindLineStart, AgreesWithAForwardScanForAnyBlockSizeAndLineNumber) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string text(random() % 60, 'a');
+    for (char& c : text) {
+      c = random() % 4 == 0 ? '\n' : 'a';
+    }
+    for (std::size_t number : {0, 1, 2, 3, 7, 100}) {
+      for (std::size_t blockSize : {1, 3, 16, 64}) {
+        ASSERT_EQ(Find(text, number, blockSize, random() % 2 == 0 ? 2 : SIZE_MAX, FindLineStart),
+                  StartOfLineByScanningForward(text, number))
+            << "text \"" << text << "\" line " << number << " block " << blockSize;
       }
     }
   }

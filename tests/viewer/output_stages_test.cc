@@ -1,0 +1,161 @@
+// The decode and colour stages, each alone in front of a sink that records what reaches it.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "colour_stage.h"
+#include "decode_stage.h"
+
+namespace {
+
+namespace vp = viewer_platform;
+
+class Recorder final : public OutputSink {
+ public:
+  vp::WriteResult Write(std::span<const char> bytes) override {
+    text.append(bytes.data(), bytes.size());
+    largestWrite = std::max(largestWrite, bytes.size());
+    return vp::WriteResult::kWritten;
+  }
+  std::string text;
+  std::size_t largestWrite = 0;
+};
+
+DecodeStage OpenDecoder(const char* from, const char* to, OutputSink& next) {
+  std::unique_ptr<CharsetConverter> converter = OpenConverter(from, to);
+  if (converter == nullptr) {
+    throw std::runtime_error(std::string("no converter from ") + from + " to " + to);
+  }
+  return DecodeStage(std::move(converter), next);
+}
+
+// The text without its escape sequences "ESC [ digits m".
+std::string WithoutEscapeSequences(std::string text) {
+  for (std::size_t escape = 0; (escape = text.find("\x1b[", escape)) != std::string::npos;) {
+    text.erase(escape, text.find('m', escape) + 1 - escape);
+  }
+  return text;
+}
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; }
+
+// "한국 ", an invalid byte, " b", "어", a lead byte without its trail byte, and a newline, in code page 949.
+const std::string kCp949 = "a\xC7\xD1\xB1\xB9 \xFF b\xBE\xEE\xC7\n";
+const std::string kUtf8 = "a\xED\x95\x9C\xEA\xB5\xAD \xEF\xBF\xBD b\xEC\x96\xB4\xEF\xBF\xBD\n";
+
+TEST(DecodeStage, GivesTheSameTextWhereverTheInputIsCutAndNeverHalfACharacter) {
+  for (std::size_t cut = 0; cut <= kCp949.size(); ++cut) {
+    Recorder recorder;
+    DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
+    ASSERT_EQ(decoder.Write(std::span(kCp949).first(cut)), vp::WriteResult::kWritten);
+    const std::string beforeTheCut = recorder.text;
+    ASSERT_EQ(decoder.Write(std::span(kCp949).subspan(cut)), vp::WriteResult::kWritten);
+    EXPECT_EQ(recorder.text, kUtf8) << "cut at " << cut;
+    EXPECT_TRUE(kUtf8.starts_with(beforeTheCut) &&
+                (beforeTheCut.size() == kUtf8.size() || !IsUtf8Continuation(kUtf8[beforeTheCut.size()])))
+        << "cut at " << cut << ": " << beforeTheCut;
+  }
+}
+
+TEST(DecodeStage, GivesTheSameTextFedAByteAtATime) {
+  Recorder recorder;
+  DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
+  for (const char byte : kCp949) {
+    decoder.Write(std::span(&byte, 1));
+  }
+  EXPECT_EQ(recorder.text, kUtf8);
+}
+
+TEST(DecodeStage, ShowsACharacterLeftIncompleteAtTheEndAsInvalid) {
+  Recorder recorder;
+  DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
+  decoder.Write(std::string_view("x\xC7"));
+  EXPECT_EQ(recorder.text, "x");
+  decoder.Finish();
+  EXPECT_EQ(recorder.text, "x\xEF\xBF\xBD");
+}
+
+TEST(DecodeStage, WritesAQuestionMarkWhereTheOutputSetHasNoReplacementCharacter) {
+  Recorder recorder;
+  DecodeStage decoder = OpenDecoder("CP949", "ASCII", recorder);
+  decoder.Write(kCp949);
+  EXPECT_EQ(recorder.text, "a?? ? b??\n");
+}
+
+TEST(DecodeStage, PassesTextLargerThanItsBlockInBoundedWrites) {
+  std::string korean;
+  std::string expected;
+  for (int i = 0; i < 100000; ++i) {
+    korean += "\xC7\xD1";
+    expected += "\xED\x95\x9C";
+  }
+  Recorder recorder;
+  DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
+  decoder.Write(korean);
+  EXPECT_EQ(recorder.text, expected);
+  EXPECT_LE(recorder.largestWrite, std::size_t{16} * 1024);
+}
+
+struct ColourCase {
+  const char* input;
+  const char* expected;
+};
+
+void PrintTo(const ColourCase& testCase, std::ostream* out) {
+  *out << ::testing::PrintToString(testCase.input);
+}
+
+class ColourLines : public ::testing::TestWithParam<ColourCase> {};
+
+TEST_P(ColourLines, ColoursWholeLinesByTheirWords) {
+  Recorder recorder;
+  ColourStage colour(recorder);
+  colour.Write(std::string_view(GetParam().input));
+  EXPECT_EQ(recorder.text, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ColourLines,
+    ::testing::Values(ColourCase{"plain\n", "plain\n"},
+                      ColourCase{"ERROR here\n", "\x1b[31mERROR here\x1b[0m\n"},
+                      ColourCase{"a [FATAL] b\r\n", "\x1b[31ma [FATAL] b\x1b[0m\r\n"},
+                      ColourCase{"WARN x\nWARNING: y\n",
+                                 "\x1b[33mWARN x\x1b[0m\n\x1b[33mWARNING: y\x1b[0m\n"},
+                      ColourCase{"WARN, then ERROR\n", "\x1b[31mWARN, then ERROR\x1b[0m\n"},
+                      ColourCase{"ERRORS error xERROR ERROR_1 WARNED 2WARN\n",
+                                 "ERRORS error xERROR ERROR_1 WARNED 2WARN\n"},
+                      ColourCase{"\xED\x95\x9C ERROR\n\n", "\x1b[31m\xED\x95\x9C ERROR\x1b[0m\n\n"},
+                      ColourCase{"a\nERROR, no newline yet", "a\nERROR, no newline yet"}));
+
+TEST(ColourStage, PassesALineArrivingInPiecesAtOnceAndUncoloured) {
+  Recorder recorder;
+  ColourStage colour(recorder);
+  colour.Write(std::string_view("x ERR"));
+  EXPECT_EQ(recorder.text, "x ERR");
+  colour.Write(std::string_view("OR\nERROR"));
+  EXPECT_EQ(recorder.text, "x ERROR\nERROR");
+  colour.Write(std::string_view(" more\nERROR\n"));
+  EXPECT_EQ(recorder.text, "x ERROR\nERROR more\n\x1b[31mERROR\x1b[0m\n");
+}
+
+TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
+  const char* const words[] = {"ERROR", "WARN", "FATAL", "ok", " ", "\n", "\r\n", "\xED\x95\x9C"};
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::string input;
+    for (int i = 0; i < 40; ++i) {
+      input += words[random() % std::size(words)];
+    }
+    Recorder recorder;
+    ColourStage colour(recorder);
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t length = std::min<std::size_t>(1 + random() % 30, input.size() - at);
+      colour.Write(std::span(input).subspan(at, length));
+      at += length;
+    }
+    EXPECT_EQ(WithoutEscapeSequences(recorder.text), input);
+  }
+}
+
+}  // namespace

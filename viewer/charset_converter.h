@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Converts text from one character set into another with the system's converters, a piece at a time.
+class CharsetConverter {
+ public:
+  // Why a conversion stopped: all input converted; the input ends inside a character; the input holds a
+  // byte sequence invalid in its set at the stopping point; the output has no room for the next character.
+  enum class Stop { kDone, kIncomplete, kInvalid, kOutputFull };
+  struct Progress {
+    std::size_t read = 0;
+    std::size_t written = 0;
+    Stop stop = Stop::kDone;
+  };
+
+  virtual ~CharsetConverter() = default;
+  // Converts whole characters from `in` into `out`. A character the output set lacks is written as its
+  // stand-in there (as `?`), so only the input's own faults stop it.
+  virtual Progress Convert(std::span<const char> in, std::span<char> out) = 0;
+  // What stands for an invalid input byte: U+FFFD in the output set, or `?` where the set has none.
+  [[nodiscard]] virtual std::string_view Replacement() const = 0;
+};
+
+// A converter from the set named `from` to the set named `to`; null when the system knows either not.
+std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to);
+
+// The character set decoded text is written in: the locale's on POSIX, UTF-8 on Windows.
+std::string OutputCharset();
+
+// A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
+std::string CanonicalCharsetName(std::string_view name);
