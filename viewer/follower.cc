@@ -1,40 +1,65 @@
 #include "follower.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
+#include "kept_lines.h"
 #include "last_lines.h"
 
 namespace vp = viewer_platform;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
+// How long a file is still read after the name has come to stand for another: a writer may add lines
+// to it before it reopens the name.
+constexpr std::chrono::milliseconds kRetireAfter{5000};
+// While following a stream, its last lines are those that have arrived when it first pauses this long.
+constexpr int kStreamPauseMilliseconds = 100;
 
 }  // namespace
 
 Follower::Follower(const char* name, std::string path, OutputSink& out)
     : name_(name), path_(std::move(path)), buffer_(kBlockSize), out_(out) {}
 
-Follower::~Follower() { CloseFile(); }
+Follower::~Follower() {
+  CloseFile();
+  if (retiring_.file != vp::kNoFile) {
+    vp::Close(retiring_.file);
+  }
+}
 
 int Follower::Run(const ShowOptions& options) {
   if (!Open()) {
-    return 1;
+    // A stop while waiting to open is a stop like any other.
+    return vp::StopRequested() ? 0 : 1;
+  }
+  if (!vp::CanSeek(file_)) {
+    return FollowStream(options) == Step::kFail ? 1 : 0;
+  }
+  if (options.follow) {
+    // Before the first read, so that no change after it goes unnoticed.
+    Watch();
   }
   Step step = ShowLastLines(options.lineCount);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
-  vp::WatchForChanges(path_);
-  while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
-    if (step == Step::kWait) {
-      vp::WaitForChange();
-    }
-    step = CatchUp();
+  while (step == Step::kWait || step == Step::kRecheck) {
     if (step == Step::kWait) {
       step = CheckName();
     }
+    if (step == Step::kWait) {
+      vp::WaitForChange(WaitLimit());
+    }
+    if (step == Step::kStop || step == Step::kFail || vp::StopRequested() || vp::OutputGone()) {
+      break;
+    }
+    step = CatchUp();
   }
   return step == Step::kFail ? 1 : 0;
 }
@@ -42,7 +67,9 @@ int Follower::Run(const ShowOptions& options) {
 bool Follower::Open() {
   file_ = vp::OpenForReading(path_);
   if (file_ == vp::kNoFile || !vp::IdentifyOpen(file_, id_)) {
-    Report("cannot open", vp::LastErrorText());
+    if (!vp::StopRequested()) {
+      Report("cannot open", vp::LastErrorText());
+    }
     return false;
   }
   return true;
@@ -51,34 +78,112 @@ bool Follower::Open() {
 Follower::Step Follower::ShowLastLines(std::size_t lineCount) {
   const std::int64_t size = vp::SizeOf(file_);
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
-    return vp::ReadAt(file_, offset, into);
+    // A stop ends the search between blocks, however far back it goes.
+    return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_, offset, into);
   };
   const auto start = size < 0
                          ? std::nullopt
                          : FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), lineCount, buffer_);
   if (!start) {
+    if (vp::StopRequested()) {
+      return Step::kStop;
+    }
     Report("cannot read", vp::LastErrorText());
     return Step::kFail;
   }
   offset_ = *start;
-  return CopyToEnd();
+  return CopyToEnd(file_, offset_);
+}
+
+Follower::Step Follower::FollowStream(const ShowOptions& options) {
+  Step step = ShowStreamLastLines(options);
+  while (step == Step::kWait) {
+    std::size_t count = 0;
+    switch (vp::ReadStream(file_, buffer_, -1, count)) {
+      case vp::StreamRead::kData:
+        step = Write({buffer_.data(), count});
+        break;
+      case vp::StreamRead::kIdle:
+        step = vp::StopRequested() || vp::OutputGone() ? Step::kStop : Step::kWait;
+        break;
+      case vp::StreamRead::kEnd:
+        step = Step::kStop;
+        break;
+      case vp::StreamRead::kFailed:
+        Report("cannot read", vp::LastErrorText());
+        step = Step::kFail;
+        break;
+    }
+  }
+  return step;
+}
+
+// Without following, the last lines are those at the end of the input; when following, those that have
+// arrived when it first pauses, as a file's are those it holds when following starts.
+Follower::Step Follower::ShowStreamLastLines(const ShowOptions& options) {
+  KeptLines kept(options.lineCount);
+  const int pause = options.follow ? kStreamPauseMilliseconds : -1;
+  for (;;) {
+    std::size_t count = 0;
+    const vp::StreamRead read = vp::ReadStream(file_, buffer_, pause, count);
+    if (read == vp::StreamRead::kData) {
+      kept.Add({buffer_.data(), count});
+      continue;
+    }
+    if (read == vp::StreamRead::kFailed) {
+      Report("cannot read", vp::LastErrorText());
+      return Step::kFail;
+    }
+    if (vp::StopRequested() || vp::OutputGone()) {
+      return Step::kStop;
+    }
+    if (read == vp::StreamRead::kEnd || options.follow) {
+      const Step step = Write(kept.Lines());
+      return read == vp::StreamRead::kEnd && step == Step::kWait ? Step::kStop : step;
+    }
+  }
+}
+
+Follower::Step Follower::Write(std::span<const char> bytes) {
+  switch (out_.Write(bytes)) {
+    case vp::WriteResult::kWritten:
+      return Step::kWait;
+    case vp::WriteResult::kOutputGone:
+    case vp::WriteResult::kStopped:
+      return Step::kStop;
+    case vp::WriteResult::kFailed:
+      break;
+  }
+  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", vp::LastErrorText().c_str());
+  return Step::kFail;
 }
 
 Follower::Step Follower::CatchUp() {
-  if (file_ == vp::kNoFile) {
-    return Step::kWait;
+  const Step retiring = CatchUpRetiring();
+  if (retiring != Step::kWait || file_ == vp::kNoFile) {
+    return retiring;
   }
   const std::int64_t size = vp::SizeOf(file_);
   if (size >= 0 && static_cast<std::uint64_t>(size) < offset_) {
     Report("file truncated; following from its new start");
     offset_ = 0;
   }
-  return CopyToEnd();
+  return CopyToEnd(file_, offset_);
 }
 
-Follower::Step Follower::CopyToEnd() {
+Follower::Step Follower::CatchUpRetiring() {
+  if (retiring_.file == vp::kNoFile) {
+    return Step::kWait;
+  }
+  if (Clock::now() >= retiring_.until) {
+    return CloseRetiring();
+  }
+  return CopyToEnd(retiring_.file, retiring_.offset);
+}
+
+Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset) {
   while (!vp::StopRequested()) {
-    const std::ptrdiff_t count = vp::ReadAt(file_, offset_, buffer_);
+    const std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
     if (count == 0) {
       return Step::kWait;
     }
@@ -86,32 +191,25 @@ Follower::Step Follower::CopyToEnd() {
       Report("cannot read", vp::LastErrorText());
       return Step::kFail;
     }
-    switch (out_.Write({buffer_.data(), static_cast<std::size_t>(count)})) {
-      case vp::WriteResult::kWritten:
-        offset_ += static_cast<std::uint64_t>(count);
-        break;
-      case vp::WriteResult::kOutputGone:
-      case vp::WriteResult::kStopped:
-        return Step::kStop;
-      case vp::WriteResult::kFailed:
-        Report("cannot write output", vp::LastErrorText());
-        return Step::kFail;
+    const Step written = Write({buffer_.data(), static_cast<std::size_t>(count)});
+    if (written != Step::kWait) {
+      return written;
     }
+    offset += static_cast<std::uint64_t>(count);
   }
   return Step::kStop;
 }
 
-// Looks at what the name stands for now: the same file, nothing, or a new file to switch to.
+// Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
+// that leads nowhere, or to a file that cannot be opened yet, is looked at again after the next change.
 Follower::Step Follower::CheckName() {
+  if (path_ == vp::kStandardInputName) {
+    return Step::kWait;
+  }
   vp::FileId named;
   if (!vp::IdentifyPath(path_, named)) {
-    // Where an open file holds a deleted name, letting go of it lets the writer create it anew.
-    if (file_ != vp::kNoFile && vp::OpenFileHoldsDeletedName()) {
-      const Step step = CopyToEnd();
-      CloseFile();
-      return step;
-    }
-    return Step::kWait;
+    // A renamed file is followed on until a new one takes the name; a deleted one is let go.
+    return file_ != vp::kNoFile && vp::IsDeleted(file_) ? Retire() : Step::kWait;
   }
   if (file_ != vp::kNoFile && named == id_) {
     return Step::kWait;
@@ -121,7 +219,7 @@ Follower::Step Follower::CheckName() {
   if (next == vp::kNoFile) {
     return Step::kWait;
   }
-  if (!vp::IdentifyOpen(next, nextId) || (file_ != vp::kNoFile && nextId == id_)) {
+  if (!vp::IdentifyOpen(next, nextId) || !vp::CanSeek(next) || (file_ != vp::kNoFile && nextId == id_)) {
     vp::Close(next);
     return Step::kWait;
   }
@@ -130,21 +228,71 @@ Follower::Step Follower::CheckName() {
 
 Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId) {
   if (file_ != vp::kNoFile) {
-    const Step finished = CopyToEnd();
-    if (finished != Step::kWait) {
+    const Step retired = Retire();
+    if (retired != Step::kWait) {
       vp::Close(next);
-      return finished;
+      return retired;
     }
   }
-  CloseFile();
   file_ = next;
-  if (nextId != id_) {
-    Report("file replaced; following the new file");
-    id_ = nextId;
-    offset_ = 0;
-  }
-  vp::WatchForChanges(path_);
+  id_ = nextId;
+  offset_ = 0;
+  Report("file replaced; following the new file");
+  Watch();
   return Step::kRecheck;
+}
+
+// Lets go of the followed file once read to its end. It is still read for a while, for what its
+// writer adds before reopening the name, unless it is deleted where that keeps the name taken.
+Follower::Step Follower::Retire() {
+  Step step = CopyToEnd(file_, offset_);
+  if (step == Step::kWait) {
+    step = CloseRetiring();
+  }
+  if (step != Step::kWait) {
+    return step;
+  }
+  if (vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_)) {
+    CloseFile();
+  } else {
+    retiring_ = {file_, offset_, Clock::now() + kRetireAfter};
+    file_ = vp::kNoFile;
+  }
+  id_ = {};
+  offset_ = 0;
+  Watch();
+  return Step::kWait;
+}
+
+Follower::Step Follower::CloseRetiring() {
+  if (retiring_.file == vp::kNoFile) {
+    return Step::kWait;
+  }
+  const Step step = CopyToEnd(retiring_.file, retiring_.offset);
+  vp::Close(retiring_.file);
+  retiring_ = {};
+  Watch();
+  return step;
+}
+
+void Follower::Watch() {
+  std::array<vp::FileHandle, 2> open{};
+  std::size_t count = 0;
+  for (const vp::FileHandle file : {file_, retiring_.file}) {
+    if (file != vp::kNoFile) {
+      open.at(count++) = file;
+    }
+  }
+  vp::WatchForChanges(path_, std::span(open).first(count));
+}
+
+// No limit, or until the retiring file's time is up.
+int Follower::WaitLimit() const {
+  if (retiring_.file == vp::kNoFile) {
+    return -1;
+  }
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(retiring_.until - Clock::now());
+  return static_cast<int>(std::clamp(left, std::chrono::milliseconds{0}, kRetireAfter).count());
 }
 
 void Follower::CloseFile() {
@@ -155,9 +303,10 @@ void Follower::CloseFile() {
 }
 
 void Follower::Report(const char* what, const std::string& detail) const {
+  const char* shown = path_ == vp::kStandardInputName ? "standard input" : name_;
   if (detail.empty()) {
-    std::fprintf(stderr, "cmdtail: %s: %s\n", name_, what);
+    std::fprintf(stderr, "cmdtail: %s: %s\n", shown, what);
   } else {
-    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name_, detail.c_str());
+    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, shown, detail.c_str());
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,7 +19,9 @@ struct ShowOptions {
 
 // Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
 // the start when the file is truncated, and switches to the new file when the name comes to stand for
-// another one, after finishing the old.
+// another one, after finishing the old; the old file is still read for a while after the switch, for
+// what its writer adds before reopening. A stream (pipe, FIFO, terminal, standard input as "-") is
+// read as it arrives, keeping only its last lines until they are shown.
 class Follower {
  public:
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
@@ -35,12 +38,28 @@ class Follower {
   // kWait: all caught up, wait for a change; kRecheck: look again at once.
   enum class Step { kWait, kRecheck, kStop, kFail };
 
+  // A file no longer at the name, still read until its time is up.
+  struct Retiring {
+    viewer_platform::FileHandle file = viewer_platform::kNoFile;
+    std::uint64_t offset = 0;
+    std::chrono::steady_clock::time_point until;
+  };
+
   bool Open();
   Step ShowLastLines(std::size_t lineCount);
+  Step FollowStream(const ShowOptions& options);
+  Step ShowStreamLastLines(const ShowOptions& options);
+  Step Write(std::span<const char> bytes);
   Step CatchUp();
-  Step CopyToEnd();
+  Step CatchUpRetiring();
+  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset);
   Step CheckName();
+  // Switches to the file `next`, the one that the name now stands for, shown from its start.
   Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId);
+  Step Retire();
+  Step CloseRetiring();
+  void Watch();
+  [[nodiscard]] int WaitLimit() const;
   void CloseFile();
   void Report(const char* what, const std::string& detail = {}) const;
 
@@ -49,6 +68,7 @@ class Follower {
   viewer_platform::FileHandle file_ = viewer_platform::kNoFile;
   viewer_platform::FileId id_;
   std::uint64_t offset_ = 0;
+  Retiring retiring_;
   std::vector<char> buffer_;
   OutputSink& out_;
 };
