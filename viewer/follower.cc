@@ -66,7 +66,9 @@ int Follower::Run(const ShowOptions& options) {
 
 bool Follower::Open() {
   file_ = vp::OpenForReading(path_);
-  if (file_ == vp::kNoFile || !vp::IdentifyOpen(file_, id_)) {
+  // Only a named file read at offsets is identified: its name can come to stand for another file.
+  const bool named = path_ != vp::kStandardInputName && vp::CanSeek(file_);
+  if (file_ == vp::kNoFile || (named && !vp::IdentifyOpen(file_, id_))) {
     if (!vp::StopRequested()) {
       Report("cannot open", vp::LastErrorText());
     }

@@ -24,16 +24,6 @@ HANDLE OpenShared(const std::string& path, DWORD access) {
   return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE DuplicateStandardInput() {
-  HANDLE copy = INVALID_HANDLE_VALUE;
-  const HANDLE self = GetCurrentProcess();
-  if (DuplicateHandle(self, GetStdHandle(STD_INPUT_HANDLE), self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS) ==
-      FALSE) {
-    return INVALID_HANDLE_VALUE;
-  }
-  return copy;
-}
-
 bool IdentifyHandle(HANDLE file, FileId& id) {
   BY_HANDLE_FILE_INFORMATION information{};
   if (GetFileInformationByHandle(file, &information) == FALSE) {
@@ -45,7 +35,7 @@ bool IdentifyHandle(HANDLE file, FileId& id) {
 }
 
 // Anonymous pipes cannot be waited on: they are looked at every poll interval, so that a stop is seen.
-// False when the pipe has ended or failed; `available` is then 0.
+// False when the pipe cannot be looked at (so that only a blocking read is left) or has ended.
 bool WaitForPipeBytes(HANDLE pipe, int limitMilliseconds, DWORD& available) {
   DWORD waited = 0;
   while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) != FALSE) {
@@ -56,7 +46,6 @@ bool WaitForPipeBytes(HANDLE pipe, int limitMilliseconds, DWORD& available) {
     Sleep(kPollMilliseconds);
     waited += kPollMilliseconds;
   }
-  available = 0;
   return false;
 }
 
@@ -70,7 +59,8 @@ StreamRead EndOrFailure() {
 std::string ToNativePath(const char* path) { return path; }
 
 FileHandle OpenForReading(const std::string& path) {
-  return FromHandle(path == kStandardInputName ? DuplicateStandardInput() : OpenShared(path, GENERIC_READ));
+  return FromHandle(path == kStandardInputName ? GetStdHandle(STD_INPUT_HANDLE)
+                                               : OpenShared(path, GENERIC_READ));
 }
 
 void Close(FileHandle file) { CloseHandle(ToHandle(file)); }
@@ -117,11 +107,8 @@ std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> int
 StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMilliseconds, std::size_t& count) {
   const HANDLE handle = ToHandle(file);
   DWORD wanted = static_cast<DWORD>(into.size());
-  if (GetFileType(handle) == FILE_TYPE_PIPE) {
-    DWORD available = 0;
-    if (!WaitForPipeBytes(handle, limitMilliseconds, available)) {
-      return EndOrFailure();
-    }
+  DWORD available = 0;
+  if (GetFileType(handle) == FILE_TYPE_PIPE && WaitForPipeBytes(handle, limitMilliseconds, available)) {
     if (available == 0) {
       return StreamRead::kIdle;
     }
