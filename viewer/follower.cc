@@ -180,18 +180,21 @@ Follower::Step Follower::CatchUpRetiring() {
   if (Clock::now() >= retiring_.until) {
     return CloseRetiring();
   }
-  return CopyToEnd(retiring_.file, retiring_.offset);
+  return CopyToEnd(retiring_.file, retiring_.offset, true);
 }
 
-Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset) {
+Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset, bool wholeLines) {
   while (!vp::StopRequested()) {
-    const std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
-    if (count == 0) {
-      return Step::kWait;
-    }
+    std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
     if (count < 0) {
       Report("cannot read", vp::LastErrorText());
       return Step::kFail;
+    }
+    if (wholeLines) {
+      count = WholeLinesIn(count);
+    }
+    if (count == 0) {
+      return Step::kWait;
     }
     const Step written = Write({buffer_.data(), static_cast<std::size_t>(count)});
     if (written != Step::kWait) {
@@ -200,6 +203,17 @@ Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset) {
     offset += static_cast<std::uint64_t>(count);
   }
   return Step::kStop;
+}
+
+// The bytes up to the last newline among the first `count` of the buffer; all of them when the
+// buffer is full, as a line longer than the buffer is shown in pieces anyway.
+std::ptrdiff_t Follower::WholeLinesIn(std::ptrdiff_t count) const {
+  if (static_cast<std::size_t>(count) == buffer_.size()) {
+    return count;
+  }
+  const auto end = buffer_.begin() + count;
+  const auto lastNewline = std::find(std::make_reverse_iterator(end), buffer_.rend(), '\n');
+  return lastNewline.base() - buffer_.begin();
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
@@ -245,16 +259,18 @@ Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId) {
 }
 
 // Lets go of the followed file once read to its end. It is still read for a while, for what its
-// writer adds before reopening the name, unless it is deleted where that keeps the name taken.
+// writer adds before reopening the name, unless it is deleted where that keeps the name taken. Until
+// it is closed only whole lines are shown from it, so that they do not mix with the next file's.
 Follower::Step Follower::Retire() {
-  Step step = CopyToEnd(file_, offset_);
+  const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_);
+  Step step = CopyToEnd(file_, offset_, !closeNow);
   if (step == Step::kWait) {
     step = CloseRetiring();
   }
   if (step != Step::kWait) {
     return step;
   }
-  if (vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_)) {
+  if (closeNow) {
     CloseFile();
   } else {
     retiring_ = {file_, offset_, Clock::now() + kRetireAfter};

@@ -52,7 +52,8 @@ class Follower {
   Step Write(std::span<const char> bytes);
   Step CatchUp();
   Step CatchUpRetiring();
-  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset);
+  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);
+  [[nodiscard]] std::ptrdiff_t WholeLinesIn(std::ptrdiff_t count) const;
   Step CheckName();
   // Switches to the file `next`, the one that the name now stands for, shown from its start.
   Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId);
