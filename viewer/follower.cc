@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "kept_lines.h"
 #include "last_lines.h"
 
 namespace vp = viewer_platform;
@@ -18,8 +17,6 @@ constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // How long a file is still read after the name has come to stand for another: a writer may add lines
 // to it before it reopens the name.
 constexpr std::chrono::milliseconds kRetireAfter{5000};
-// While following a stream, its last lines are those that have arrived when it first pauses this long.
-constexpr int kStreamPauseMilliseconds = 100;
 
 }  // namespace
 
@@ -95,55 +92,6 @@ Follower::Step Follower::ShowLastLines(std::size_t lineCount) {
   }
   offset_ = *start;
   return CopyToEnd(file_, offset_);
-}
-
-Follower::Step Follower::FollowStream(const ShowOptions& options) {
-  Step step = ShowStreamLastLines(options);
-  while (step == Step::kWait) {
-    std::size_t count = 0;
-    switch (vp::ReadStream(file_, buffer_, -1, count)) {
-      case vp::StreamRead::kData:
-        step = Write({buffer_.data(), count});
-        break;
-      case vp::StreamRead::kIdle:
-        step = vp::StopRequested() || vp::OutputGone() ? Step::kStop : Step::kWait;
-        break;
-      case vp::StreamRead::kEnd:
-        step = Step::kStop;
-        break;
-      case vp::StreamRead::kFailed:
-        Report("cannot read", vp::LastErrorText());
-        step = Step::kFail;
-        break;
-    }
-  }
-  return step;
-}
-
-// Without following, the last lines are those at the end of the input; when following, those that have
-// arrived when it first pauses, as a file's are those it holds when following starts.
-Follower::Step Follower::ShowStreamLastLines(const ShowOptions& options) {
-  KeptLines kept(options.lineCount);
-  const int pause = options.follow ? kStreamPauseMilliseconds : -1;
-  for (;;) {
-    std::size_t count = 0;
-    const vp::StreamRead read = vp::ReadStream(file_, buffer_, pause, count);
-    if (read == vp::StreamRead::kData) {
-      kept.Add({buffer_.data(), count});
-      continue;
-    }
-    if (read == vp::StreamRead::kFailed) {
-      Report("cannot read", vp::LastErrorText());
-      return Step::kFail;
-    }
-    if (vp::StopRequested() || vp::OutputGone()) {
-      return Step::kStop;
-    }
-    if (read == vp::StreamRead::kEnd || options.follow) {
-      const Step step = Write(kept.Lines());
-      return read == vp::StreamRead::kEnd && step == Step::kWait ? Step::kStop : step;
-    }
-  }
 }
 
 Follower::Step Follower::Write(std::span<const char> bytes) {
