@@ -1,5 +1,7 @@
 #include "follower.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -9,12 +11,17 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
+using Clock = std::chrono::steady_clock;
 
-// Opens the file at path and tells which file it is; kNoFile when either fails.
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
+// How long a file is still read after the name has come to stand for another: a writer may add lines
+// to it before it reopens the name.
+constexpr std::chrono::milliseconds kRetireAfter{5000};
+
+// Opens a file that can be read at offsets and tells which file it is; kNoFile when any of it fails.
 vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
   const vp::FileHandle file = vp::OpenForReading(path);
-  if (file != vp::kNoFile && !vp::IdentifyOpen(file, id)) {
+  if (file != vp::kNoFile && (!vp::IdentifyOpen(file, id) || !vp::CanSeek(file))) {
     vp::Close(file);
     return vp::kNoFile;
   }
@@ -26,42 +33,58 @@ vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
 Follower::Follower(const char* name, std::string path, OutputSink& out)
     : name_(name), path_(std::move(path)), buffer_(kBlockSize), out_(out) {}
 
-Follower::~Follower() { CloseFile(); }
+Follower::~Follower() {
+  CloseFile();
+  if (retiring_.file != vp::kNoFile) {
+    vp::Close(retiring_.file);
+  }
+}
 
 int Follower::Run(const ShowOptions& options) {
   if (!Open()) {
-    return 1;
+    // A stop while waiting to open is a stop like any other.
+    return vp::StopRequested() ? 0 : 1;
+  }
+  if (!vp::CanSeek(file_)) {
+    return FollowStream(options) == Step::kFail ? 1 : 0;
   }
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
-  // Watching begins before the first lines are shown, so a change made just after them is not missed.
   if (options.follow) {
-    vp::WatchForChanges(path_);
+    // Before the first read, so that no change after it goes unnoticed.
+    Watch();
   }
   Step step = ShowLastLines(options);
   if (!options.follow) {
     return step == Step::kFail ? 1 : 0;
   }
-  while ((step == Step::kWait || step == Step::kRecheck) && !vp::StopRequested()) {
-    if (step == Step::kWait) {
-      vp::WaitForChange(WaitLimit());
-    }
-    step = CatchUp();
+  while (step == Step::kWait || step == Step::kRecheck) {
     if (step == Step::kWait) {
       step = CheckName();
     }
     if (step == Step::kWait) {
       step = CheckRollover();
     }
+    if (step == Step::kWait) {
+      vp::WaitForChange(WaitLimit());
+    }
+    if (step == Step::kStop || step == Step::kFail || vp::StopRequested() || vp::OutputGone()) {
+      break;
+    }
+    step = CatchUp();
   }
   return step == Step::kFail ? 1 : 0;
 }
 
 bool Follower::Open() {
   file_ = vp::OpenForReading(path_);
-  if (file_ == vp::kNoFile || !vp::IdentifyOpen(file_, id_)) {
-    Report("cannot open", vp::LastErrorText());
+  // Only a named file read at offsets is identified: its name can come to stand for another file.
+  const bool named = path_ != vp::kStandardInputName && vp::CanSeek(file_);
+  if (file_ == vp::kNoFile || (named && !vp::IdentifyOpen(file_, id_))) {
+    if (!vp::StopRequested()) {
+      Report("cannot open", vp::LastErrorText());
+    }
     return false;
   }
   return true;
@@ -70,67 +93,103 @@ bool Follower::Open() {
 Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
   const std::int64_t size = vp::SizeOf(file_);
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
-    return vp::ReadAt(file_, offset, into);
+    // A stop ends the search between blocks, however far back it goes.
+    return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_, offset, into);
   };
   const auto find = options.fromLine ? FindLineStart : FindLastLinesStart;
   const auto start =
       size < 0 ? std::nullopt : find(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_);
   if (!start) {
+    if (vp::StopRequested()) {
+      return Step::kStop;
+    }
     Report("cannot read", vp::LastErrorText());
     return Step::kFail;
   }
   offset_ = *start;
-  return CopyToEnd();
+  return CopyToEnd(file_, offset_);
+}
+
+Follower::Step Follower::Write(std::span<const char> bytes) {
+  switch (out_.Write(bytes)) {
+    case vp::WriteResult::kWritten:
+      return Step::kWait;
+    case vp::WriteResult::kOutputGone:
+    case vp::WriteResult::kStopped:
+      return Step::kStop;
+    case vp::WriteResult::kFailed:
+      break;
+  }
+  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", vp::LastErrorText().c_str());
+  return Step::kFail;
 }
 
 Follower::Step Follower::CatchUp() {
-  if (file_ == vp::kNoFile) {
-    return Step::kWait;
+  const Step retiring = CatchUpRetiring();
+  if (retiring != Step::kWait || file_ == vp::kNoFile) {
+    return retiring;
   }
   const std::int64_t size = vp::SizeOf(file_);
   if (size >= 0 && static_cast<std::uint64_t>(size) < offset_) {
     Report("file truncated; following from its new start");
     offset_ = 0;
   }
-  return CopyToEnd();
+  return CopyToEnd(file_, offset_);
 }
 
-Follower::Step Follower::CopyToEnd() {
+Follower::Step Follower::CatchUpRetiring() {
+  if (retiring_.file == vp::kNoFile) {
+    return Step::kWait;
+  }
+  if (Clock::now() >= retiring_.until) {
+    return CloseRetiring();
+  }
+  return CopyToEnd(retiring_.file, retiring_.offset, true);
+}
+
+Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset, bool wholeLines) {
   while (!vp::StopRequested()) {
-    const std::ptrdiff_t count = vp::ReadAt(file_, offset_, buffer_);
-    if (count == 0) {
-      return Step::kWait;
-    }
+    std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
     if (count < 0) {
       Report("cannot read", vp::LastErrorText());
       return Step::kFail;
     }
-    switch (out_.Write({buffer_.data(), static_cast<std::size_t>(count)})) {
-      case vp::WriteResult::kWritten:
-        offset_ += static_cast<std::uint64_t>(count);
-        break;
-      case vp::WriteResult::kOutputGone:
-      case vp::WriteResult::kStopped:
-        return Step::kStop;
-      case vp::WriteResult::kFailed:
-        Report("cannot write output", vp::LastErrorText());
-        return Step::kFail;
+    if (wholeLines) {
+      count = WholeLinesIn(count);
     }
+    if (count == 0) {
+      return Step::kWait;
+    }
+    const Step written = Write({buffer_.data(), static_cast<std::size_t>(count)});
+    if (written != Step::kWait) {
+      return written;
+    }
+    offset += static_cast<std::uint64_t>(count);
   }
   return Step::kStop;
 }
 
-// Looks at what the name stands for now: the same file, nothing, or a new file to switch to.
+// The bytes up to the last newline among the first `count` of the buffer; all of them when the
+// buffer is full, as a line longer than the buffer is shown in pieces anyway.
+std::ptrdiff_t Follower::WholeLinesIn(std::ptrdiff_t count) const {
+  if (static_cast<std::size_t>(count) == buffer_.size()) {
+    return count;
+  }
+  const auto end = buffer_.begin() + count;
+  const auto lastNewline = std::find(std::make_reverse_iterator(end), buffer_.rend(), '\n');
+  return lastNewline.base() - buffer_.begin();
+}
+
+// Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
+// that leads nowhere, or to a file that cannot be opened yet, is looked at again after the next change.
 Follower::Step Follower::CheckName() {
+  if (path_ == vp::kStandardInputName) {
+    return Step::kWait;
+  }
   vp::FileId named;
   if (!vp::IdentifyPath(path_, named)) {
-    // Where an open file holds a deleted name, letting go of it lets the writer create it anew.
-    if (file_ != vp::kNoFile && vp::OpenFileHoldsDeletedName()) {
-      const Step step = CopyToEnd();
-      CloseFile();
-      return step;
-    }
-    return Step::kWait;
+    // A renamed file is followed on until a new one takes the name; a deleted one is let go.
+    return file_ != vp::kNoFile && vp::IsDeleted(file_) ? Retire() : Step::kWait;
   }
   if (file_ != vp::kNoFile && named == id_) {
     return Step::kWait;
@@ -144,7 +203,7 @@ Follower::Step Follower::CheckName() {
     vp::Close(next);
     return Step::kWait;
   }
-  return Adopt(next, nextId, nextId != id_ ? name_ + ": file replaced; following the new file" : "");
+  return Adopt(next, nextId, ShownName() + ": file replaced; following the new file");
 }
 
 // Once the followed log's day has passed, switches to the latest later day's log that exists.
@@ -172,29 +231,80 @@ Follower::Step Follower::CheckRollover() {
   return Adopt(next, nextId, announcement);
 }
 
-// While a day's log may roll over, waiting ends at the next local midnight.
-int Follower::WaitLimit() const { return rollover_ ? MillisecondsToNextMidnight() : -1; }
-
 Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId,
                                const std::string& announcement) {
   if (file_ != vp::kNoFile) {
-    const Step finished = CopyToEnd();
-    if (finished != Step::kWait) {
+    const Step retired = Retire();
+    if (retired != Step::kWait) {
       vp::Close(next);
-      return finished;
+      return retired;
     }
   }
-  CloseFile();
   file_ = next;
-  if (nextId != id_) {
-    id_ = nextId;
-    offset_ = 0;
-  }
-  if (!announcement.empty()) {
-    std::fprintf(stderr, "cmdtail: %s\n", announcement.c_str());
-  }
-  vp::WatchForChanges(path_);
+  id_ = nextId;
+  offset_ = 0;
+  std::fprintf(stderr, "cmdtail: %s\n", announcement.c_str());
+  Watch();
   return Step::kRecheck;
+}
+
+// Lets go of the followed file once read to its end. It is still read for a while, for what its
+// writer adds before reopening the name, unless it is deleted where that keeps the name taken. Until
+// it is closed only whole lines are shown from it, so that they do not mix with the next file's.
+Follower::Step Follower::Retire() {
+  const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_);
+  Step step = CopyToEnd(file_, offset_, !closeNow);
+  if (step == Step::kWait) {
+    step = CloseRetiring();
+  }
+  if (step != Step::kWait) {
+    return step;
+  }
+  if (closeNow) {
+    CloseFile();
+  } else {
+    retiring_ = {file_, offset_, Clock::now() + kRetireAfter};
+    file_ = vp::kNoFile;
+  }
+  id_ = {};
+  offset_ = 0;
+  Watch();
+  return Step::kWait;
+}
+
+Follower::Step Follower::CloseRetiring() {
+  if (retiring_.file == vp::kNoFile) {
+    return Step::kWait;
+  }
+  const Step step = CopyToEnd(retiring_.file, retiring_.offset);
+  vp::Close(retiring_.file);
+  retiring_ = {};
+  Watch();
+  return step;
+}
+
+void Follower::Watch() {
+  std::array<vp::FileHandle, 2> open{};
+  std::size_t count = 0;
+  for (const vp::FileHandle file : {file_, retiring_.file}) {
+    if (file != vp::kNoFile) {
+      open.at(count++) = file;
+    }
+  }
+  vp::WatchForChanges(path_, std::span(open).first(count));
+}
+
+// Until the retiring file's time is up, and, while a day's log may roll over, the next local midnight;
+// otherwise no limit.
+int Follower::WaitLimit() const {
+  int limit = rollover_ ? MillisecondsToNextMidnight() : -1;
+  if (retiring_.file != vp::kNoFile) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(retiring_.until - Clock::now());
+    const int retiring =
+        static_cast<int>(std::clamp(left, std::chrono::milliseconds{0}, kRetireAfter).count());
+    limit = limit < 0 ? retiring : std::min(limit, retiring);
+  }
+  return limit;
 }
 
 void Follower::CloseFile() {
@@ -206,8 +316,10 @@ void Follower::CloseFile() {
 
 void Follower::Report(const char* what, const std::string& detail) const {
   if (detail.empty()) {
-    std::fprintf(stderr, "cmdtail: %s: %s\n", name_.c_str(), what);
+    std::fprintf(stderr, "cmdtail: %s: %s\n", ShownName().c_str(), what);
   } else {
-    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name_.c_str(), detail.c_str());
+    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, ShownName().c_str(), detail.c_str());
   }
 }
+
+std::string Follower::ShownName() const { return path_ == vp::kStandardInputName ? "standard input" : name_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -22,7 +23,9 @@ struct ShowOptions {
 
 // Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
 // the start when the file is truncated, and switches to the new file when the name comes to stand for
-// another one, or when the next day's log takes over from today's, after finishing the old.
+// another one, or when the next day's log takes over from today's, after finishing the old; the old file is
+// still read for a while after the switch, for what its writer adds before reopening. A stream (pipe, FIFO,
+// terminal, standard input as "-") is read as it arrives, keeping only its last lines until they are shown.
 class Follower {
  public:
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
@@ -39,18 +42,35 @@ class Follower {
   // kWait: all caught up, wait for a change; kRecheck: look again at once.
   enum class Step { kWait, kRecheck, kStop, kFail };
 
+  // A file no longer at the name, still read until its time is up.
+  struct Retiring {
+    viewer_platform::FileHandle file = viewer_platform::kNoFile;
+    std::uint64_t offset = 0;
+    std::chrono::steady_clock::time_point until;
+  };
+
   bool Open();
   Step ShowLastLines(const ShowOptions& options);
+  Step FollowStream(const ShowOptions& options);
+  Step ShowStreamLastLines(const ShowOptions& options);
+  Step Write(std::span<const char> bytes);
   Step CatchUp();
-  Step CopyToEnd();
+  Step CatchUpRetiring();
+  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);
+  [[nodiscard]] std::ptrdiff_t WholeLinesIn(std::ptrdiff_t count) const;
   Step CheckName();
   Step CheckRollover();
-  int WaitLimit() const;
-  // Switches to `next`, announcing the switch with one line unless it is empty.
+  // Switches to the file `next`, the one that the name now stands for, shown from its start, announcing
+  // the switch with one line.
   Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId,
              const std::string& announcement);
+  Step Retire();
+  Step CloseRetiring();
+  void Watch();
+  [[nodiscard]] int WaitLimit() const;
   void CloseFile();
   void Report(const char* what, const std::string& detail = {}) const;
+  [[nodiscard]] std::string ShownName() const;
 
   std::string name_;
   std::string path_;
@@ -58,6 +78,7 @@ class Follower {
   viewer_platform::FileHandle file_ = viewer_platform::kNoFile;
   viewer_platform::FileId id_;
   std::uint64_t offset_ = 0;
+  Retiring retiring_;
   std::vector<char> buffer_;
   OutputSink& out_;
 };

@@ -29,31 +29,50 @@ bool StopRequested();
 // The path as the system reads it: on POSIX every backslash becomes a separator.
 std::string ToNativePath(const char* path);
 
-// Opens for reading while writers may still write, rename or delete the file. kNoFile on failure.
+// The file name that stands for standard input.
+inline constexpr const char* kStandardInputName = "-";
+
+// Opens for reading while writers may still write, rename or delete the file; the name "-" opens
+// standard input. A directory is refused. kNoFile on failure, and when a stop ends the wait for a
+// FIFO's writer.
 FileHandle OpenForReading(const std::string& path);
 void Close(FileHandle file);
 bool IdentifyOpen(FileHandle file, FileId& id);
-// False when the name does not lead to a file that can be opened now.
+// False when the name does not lead to a regular file now.
 bool IdentifyPath(const std::string& path, FileId& id);
+// True for a file read at offsets; false for pipes, FIFOs, terminals and other streams.
+bool CanSeek(FileHandle file);
+// True once the open file has no name left (deleted, or delete pending on Windows).
+bool IsDeleted(FileHandle file);
 // The current size in bytes, or -1.
 std::int64_t SizeOf(FileHandle file);
 // Reads at offset without moving any shared position. Returns the bytes read, 0 at the end, -1 on error.
 std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> into);
+
+enum class StreamRead { kData, kEnd, kIdle, kFailed };
+// Reads the next bytes of a stream into `into`, setting `count`. Waits at most limitMilliseconds (no
+// limit when negative) for them: kIdle when none came in time, a stop was requested or the output's
+// reader went away; kEnd at the end of the input.
+StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMilliseconds, std::size_t& count);
 
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.
 bool OpenFileHoldsDeletedName();
 
 // Writes all bytes to standard output.
 WriteResult WriteOut(std::span<const char> bytes);
+// True once standard output is a pipe or socket whose reader has gone away.
+bool OutputGone();
 
 // The reason for the last failed call above, as one line of text.
 std::string LastErrorText();
 
-// Points change notification at the file now at path and at its directory.
-void WatchForChanges(const std::string& path);
-// Returns when the watched file or its directory may have changed, at the latest after a short poll
+// Points change notification at the open files and at every directory the name passes through to
+// reach its file, wherever that lives. Where notification cannot be trusted (a remote or FUSE file
+// system, a name that leads nowhere, a lost watch) waiting polls, and watches are set again.
+void WatchForChanges(const std::string& path, std::span<const FileHandle> openFiles = {});
+// Returns when a watched file or directory may have changed, at the latest after a short poll
 // interval where notification is unavailable or after limitMilliseconds (no limit when negative), or as
-// soon as a stop is requested.
+// soon as a stop is requested or the output's reader goes away.
 void WaitForChange(int limitMilliseconds = -1);
 
 }  // namespace viewer_platform

@@ -38,15 +38,25 @@ void ReadInto(int& fd, std::string& text) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, ChildOptions options) {
+  int in[2] = {-1, -1};
   int out[2];
   int err[2];
-  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+  if ((options.pipeIn && pipe2(in, O_CLOEXEC) != 0) || pipe2(out, O_CLOEXEC) != 0 ||
+      pipe2(err, O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe failed");
+  }
+  // The flag belongs to the pipe end's open file description, which the program's standard output shares.
+  if (options.nonBlockingOut && fcntl(out[1], F_SETFL, O_NONBLOCK) != 0) {
+    throw std::runtime_error("cannot make the output non-blocking");
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (options.pipeIn) {
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   posix_spawnattr_t attributes;
@@ -61,8 +71,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
   const int spawned = posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  ClosePipe(in[0]);
   close(out[1]);
   close(err[1]);
+  inPipe_ = in[1];
   outPipe_ = out[0];
   errPipe_ = err[0];
   if (spawned != 0) {
@@ -75,13 +87,15 @@ ChildProcess::~ChildProcess() {
   // Reaps the group's members that are children of this process (all of them under a subreaper).
   while (waitpid(-pid_, nullptr, 0) > 0) {
   }
+  ClosePipe(inPipe_);
   ClosePipe(outPipe_);
   ClosePipe(errPipe_);
 }
 
 void ChildProcess::Pump(std::chrono::milliseconds limit) {
-  pollfd fds[2] = {{outPipe_, POLLIN, 0}, {errPipe_, POLLIN, 0}};
-  if (outPipe_ < 0 && errPipe_ < 0) {
+  const int out = outPaused_ ? -1 : outPipe_;
+  pollfd fds[2] = {{out, POLLIN, 0}, {errPipe_, POLLIN, 0}};
+  if (out < 0 && errPipe_ < 0) {
     usleep(10000);
   } else if (poll(fds, 2, static_cast<int>(std::min(limit, 100ms).count())) > 0) {
     if (fds[0].revents != 0) {
@@ -124,10 +138,34 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
     return std::nullopt;
   }
   // What the program wrote just before it exited may still be in the pipes.
-  PumpUntil([this] { return outPipe_ < 0 && errPipe_ < 0; }, 1s);
+  PumpUntil([this] { return (outPaused_ || outPipe_ < 0) && errPipe_ < 0; }, 1s);
   return WEXITSTATUS(status);
 }
 
 void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
 
 void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
+
+void ChildProcess::WriteIn(const std::string& bytes) {
+  if (write(inPipe_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    throw std::runtime_error("cannot write to the program's standard input");
+  }
+}
+
+void ChildProcess::CloseIn() { ClosePipe(inPipe_); }
+
+bool ChildProcess::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  return PumpUntil(done, limit);
+}
+
+bool ChildProcess::HasOpen(const std::string& path) const {
+  const std::filesystem::path descriptors = "/proc/" + std::to_string(pid_) + "/fd";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(descriptors, error)) {
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (target == path || target == path + " (deleted)") {
+      return true;
+    }
+  }
+  return false;
+}

@@ -13,11 +13,18 @@
 using std::chrono_literals::operator""ms;
 using std::chrono_literals::operator""s;
 
+struct ChildOptions {
+  // Standard input is a pipe fed by WriteIn() and ended by CloseIn(), instead of /dev/null.
+  bool pipeIn = false;
+  // Writes to standard output fail with EAGAIN instead of blocking while the pipe is full.
+  bool nonBlockingOut = false;
+};
+
 // A program started in a process group of its own, its standard output and error read through pipes.
 // Every wait is bounded; the destructor kills whatever is left of the group and reaps it.
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& argv);
+  explicit ChildProcess(const std::vector<std::string>& argv, ChildOptions options = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -32,6 +39,14 @@ class ChildProcess {
   void SignalGroup(int signal) const;
   // Stops reading standard output, as a reader that has gone away.
   void CloseOut();
+  // Leaves standard output unread, so that its pipe fills up.
+  void PauseOut() { outPaused_ = true; }
+  void WriteIn(const std::string& bytes);
+  void CloseIn();
+  // True once `done` holds, reading output meanwhile; false when time runs out.
+  bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s);
+  // True while the program has `path` open (under that name, or deleted).
+  [[nodiscard]] bool HasOpen(const std::string& path) const;
 
   // The program's process id, which is also its process group's.
   [[nodiscard]] pid_t pid() const { return pid_; }
@@ -44,7 +59,9 @@ class ChildProcess {
   bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
   pid_t pid_ = -1;
+  int inPipe_ = -1;
   int outPipe_ = -1;
+  bool outPaused_ = false;
   int errPipe_ = -1;
   std::string out_;
   std::string err_;

@@ -1,9 +1,13 @@
 // The built cmdtail run natively on real files in a temporary directory.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "child_process.h"
@@ -17,6 +21,11 @@ std::string NumberedLines(int first, int last) {
     text += "line " + std::to_string(i) + "\n";
   }
   return text;
+}
+
+// Runs a shell command in `directory`; the test goes on only if it succeeded.
+void Shell(const std::string& directory, const std::string& command) {
+  ASSERT_EQ(std::system(("cd '" + directory + "' && " + command).c_str()), 0) << command;
 }
 
 class CmdtailTest : public ::testing::Test {
@@ -115,13 +124,103 @@ TEST_F(CmdtailTest, FinishesTheOldFileThenFollowsOneCreatedAfterARename) {
   EXPECT_TRUE(viewer->WaitForOut("old\nold tail\nnew\nmore\n")) << viewer->out();
 }
 
-TEST_F(CmdtailTest, WaitsForADeletedFileAndFollowsItsSuccessor) {
+TEST_F(CmdtailTest, LetsGoOfADeletedFileAndFollowsItsSuccessor) {
   auto viewer = Follow("old\n", "old\n");
   ASSERT_EQ(unlink(log_.c_str()), 0);
-  viewer->ReadFor(300ms);
+  // Its disk space is freed once it is read to its end and its time for late lines is up.
+  EXPECT_TRUE(viewer->WaitUntil([&] { return !viewer->HasOpen(log_); }, 10s));
   WriteFile(log_, "new\n");
   EXPECT_TRUE(viewer->WaitForOut("old\nnew\n")) << viewer->out();
   EXPECT_TRUE(viewer->WaitForErrContaining("replaced"));
+}
+
+// How the name comes to lead to a new file: shell commands run in the temporary directory. The log
+// starts as "old\n", and the new file holds "new\n".
+struct RotationCase {
+  const char* name;
+  std::string setup;
+  std::string followed;
+  std::string rotate;
+};
+
+void PrintTo(const RotationCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class RotationTest : public CmdtailTest, public ::testing::WithParamInterface<RotationCase> {};
+
+TEST_P(RotationTest, ShowsBothFilesAndFollowsTheNewOne) {
+  Shell(directory_.path(), GetParam().setup);
+  const std::string followed = directory_.File(GetParam().followed);
+  auto viewer = Start({}, followed);
+  ASSERT_TRUE(viewer->WaitForOut("old\n"));
+  Shell(directory_.path(), GetParam().rotate);
+  EXPECT_TRUE(viewer->WaitForOut("old\nnew\n")) << viewer->out() << viewer->err();
+  EXPECT_TRUE(viewer->WaitForErrContaining("replaced"));
+  AppendFile(followed, "more\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nnew\nmore\n")) << viewer->out();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rotations, RotationTest,
+    ::testing::Values(
+        RotationCase{"SymbolicLinkTargetRotatedInAnotherDirectory",
+                     "mkdir real links && echo old > real/app.log && ln -s ../real/app.log links/app.log",
+                     "links/app.log", "mv real/app.log real/app.log.1 && echo new > real/app.log"},
+        RotationCase{"DirectoryRenamedAndMadeAgain", "mkdir logs && echo old > logs/app.log", "logs/app.log",
+                     "mv logs logs.1 && mkdir logs && echo new > logs/app.log"},
+        RotationCase{"DirectoryRemovedAndMadeAgain", "mkdir logs && echo old > logs/app.log", "logs/app.log",
+                     "rm -r logs && sleep 0.3 && mkdir logs && echo new > logs/app.log"},
+        RotationCase{"NameBrieflyADirectory", "echo old > app.log", "app.log",
+                     "rm app.log && mkdir app.log && sleep 0.3 && rmdir app.log && echo new > app.log"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CmdtailTest, ShowsWhatTheOldFileGetsForAWhileAfterTheSwitch) {
+  auto viewer = Follow("old\n", "old\n");
+  const std::string rotated = directory_.File("app.log.1");
+  ASSERT_EQ(rename(log_.c_str(), rotated.c_str()), 0);
+  WriteFile(log_, "new\n");
+  ASSERT_TRUE(viewer->WaitForOut("old\nnew\n")) << viewer->out();
+  // The writer has not reopened the name yet.
+  AppendFile(rotated, "late\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nnew\nlate\n")) << viewer->out();
+  EXPECT_TRUE(viewer->WaitUntil([&] { return !viewer->HasOpen(rotated); }, 10s));
+}
+
+TEST_F(CmdtailTest, OpensTheNewFileOnceItsModeLetsItsUserRead) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "needs root to run cmdtail as an unprivileged user";
+  }
+  // A copy the unprivileged user can run, wherever the build tree is.
+  const std::string viewerCopy = directory_.File("cmdtail.exe");
+  std::filesystem::copy_file(CMDTAIL_PATH, viewerCopy);
+  ASSERT_EQ(chmod(directory_.path().c_str(), 0755), 0);
+  WriteFile(log_, "old\n");
+  ChildProcess viewer(
+      {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", viewerCopy, "-f", log_});
+  ASSERT_TRUE(viewer.WaitForOut("old\n")) << viewer.err();
+  // As a rotation tool does: a new file made private first, opened up a moment later.
+  Shell(directory_.path(), "mv app.log app.log.1 && (umask 077 && echo new > app.log)");
+  viewer.ReadFor(300ms);
+  ASSERT_EQ(chmod(log_.c_str(), 0644), 0);
+  EXPECT_TRUE(viewer.WaitForOut("old\nnew\n")) << viewer.out() << viewer.err();
+}
+
+TEST_F(CmdtailTest, FollowsAFileWrittenBelowAFuseMount) {
+  const std::string source = directory_.File("source");
+  const std::string mount = directory_.File("mount");
+  std::filesystem::create_directories(source);
+  std::filesystem::create_directories(mount);
+  WriteFile(source + "/app.log", "old\n");
+  if (std::system(("bindfs '" + source + "' '" + mount + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "needs bindfs and FUSE";
+  }
+  {
+    auto viewer = Start({}, mount + "/app.log");
+    EXPECT_TRUE(viewer->WaitForOut("old\n"));
+    // Below the mount, where no event reaches a watch set through it.
+    AppendFile(source + "/app.log", "new\n");
+    EXPECT_TRUE(viewer->WaitForOut("old\nnew\n")) << viewer->out();
+  }
+  EXPECT_EQ(std::system(("fusermount -u '" + mount + "'").c_str()), 0);
 }
 
 TEST_F(CmdtailTest, ReadsAWindowsFormPathWithBackslashes) {
@@ -194,6 +293,63 @@ TEST_F(CmdtailTest, ExitsWithStatusZeroWhenItsOutputIsGone) {
   viewer->CloseOut();
   AppendFile(log_, "b\n");
   EXPECT_EQ(viewer->WaitForExit(), 0);
+}
+
+TEST_F(CmdtailTest, EndsAtOnceWhenItsReaderGoesAwayWhileTheLogIsQuiet) {
+  auto viewer = Follow("a\n", "a\n");
+  viewer->CloseOut();
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+}
+
+TEST_F(CmdtailTest, StopsWhileItsNonBlockingOutputIsFull) {
+  WriteFile(log_, NumberedLines(1, 100000));
+  ChildProcess viewer({CMDTAIL_PATH, "-n", "100000", "-f", log_}, {.nonBlockingOut = true});
+  viewer.PauseOut();
+  ASSERT_TRUE(viewer.WaitUntil([&] { return viewer.HasOpen(log_); }));
+  viewer.ReadFor(200ms);
+  viewer.SignalGroup(SIGINT);
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+}
+
+TEST_F(CmdtailTest, StopsDuringALongSearchForTheLastLines) {
+  // A sparse file of zeros without a newline: the search would read all of it backwards.
+  const int fd = open(log_.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, off_t{64} << 30), 0);
+  close(fd);
+  auto viewer = Start({}, log_);
+  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->HasOpen(log_); }));
+  viewer->SignalGroup(SIGINT);
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+}
+
+TEST_F(CmdtailTest, ShowsTheLastLinesOfStandardInputThenFollowsIt) {
+  ChildProcess viewer({CMDTAIL_PATH, "-n", "2", "-f", "-"}, {.pipeIn = true});
+  viewer.WriteIn("a\nb\nc\n");
+  ASSERT_TRUE(viewer.WaitForOut("b\nc\n")) << viewer.out() << viewer.err();
+  viewer.WriteIn("d\n");
+  EXPECT_TRUE(viewer.WaitForOut("b\nc\nd\n")) << viewer.out();
+  viewer.CloseIn();
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+  EXPECT_EQ(viewer.err(), "");
+}
+
+TEST_F(CmdtailTest, StopsWhileAFifoWaitsForItsWriter) {
+  const std::string fifo = directory_.File("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto viewer = Start({}, fifo);
+  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->HasOpen(fifo); }));
+  viewer->SignalGroup(SIGINT);
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+  EXPECT_EQ(viewer->err(), "");
+}
+
+TEST_F(CmdtailTest, NamesStandardOutputWhenWritingItFails) {
+  WriteFile(log_, "a\n");
+  ChildProcess viewer(
+      {"/bin/sh", "-c", std::string("exec '") + CMDTAIL_PATH + "' -f '" + log_ + "' >/dev/full"});
+  EXPECT_EQ(viewer.WaitForExit(), 1);
+  EXPECT_EQ(viewer.err(), "cmdtail: cannot write standard output: No space left on device\n");
 }
 
 TEST_F(CmdtailTest, RefusesAFileThatCannotBeOpened) {

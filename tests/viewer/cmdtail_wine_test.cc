@@ -1,7 +1,10 @@
 // The Windows cmdtail.exe run under Wine on a file named by its Z: drive path.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 
 #include "child_process.h"
 #include "midnight_case.h"
@@ -26,6 +29,40 @@ TEST(CmdtailUnderWine, ShowsTheLastLinesAndFollowsAnAppend) {
 
 TEST(CmdtailUnderWine, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
   ExpectRolloverAcrossMidnight({{WINE_LOADER, WINDOWS_CMDTAIL_PATH}, ZDrivePath, "\r\n", 10s});
+}
+
+class CmdtailUnderWineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(log_, "old\n");
+    viewer_.emplace(std::vector<std::string>{WINE_LOADER, WINDOWS_CMDTAIL_PATH, "-f", ZDrivePath(log_)});
+    // The first start of a Wine program can take a while.
+    ASSERT_TRUE(viewer_->WaitForOut("old\n", 60s)) << viewer_->out() << viewer_->err();
+  }
+
+  TempDirectory directory_;
+  const std::string log_ = directory_.File("app.log");
+  std::optional<ChildProcess> viewer_;
+};
+
+TEST_F(CmdtailUnderWineTest, FollowsARenamedLogUntilANewFileTakesTheName) {
+  const std::string rotated = directory_.File("app.log.1");
+  ASSERT_EQ(std::rename(log_.c_str(), rotated.c_str()), 0);
+  // The writer still has the renamed file open and writes on.
+  viewer_->ReadFor(500ms);
+  AppendFile(rotated, "late\n");
+  EXPECT_TRUE(viewer_->WaitForOut("old\nlate\n", 10s)) << viewer_->out();
+  WriteFile(log_, "new\n");
+  EXPECT_TRUE(viewer_->WaitForOut("old\nlate\nnew\n", 10s)) << viewer_->out();
+}
+
+TEST_F(CmdtailUnderWineTest, ReadsAFileMadeAfterADeletionFromItsStart) {
+  ASSERT_EQ(unlink(log_.c_str()), 0);
+  viewer_->ReadFor(500ms);
+  // The new file may get the deleted file's index; it is still read from its first byte.
+  WriteFile(log_, "new one\nnew two\n");
+  EXPECT_TRUE(viewer_->WaitForOut("old\nnew one\nnew two\n", 10s)) << viewer_->out();
+  EXPECT_TRUE(viewer_->WaitForErrContaining("replaced"));
 }
 
 }  // namespace
