@@ -31,7 +31,11 @@ vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
 }  // namespace
 
 Follower::Follower(const char* name, std::string path, OutputSink& out)
-    : name_(name), path_(std::move(path)), buffer_(kBlockSize), out_(out) {}
+    : name_(name),
+      path_(std::move(path)),
+      storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      buffer_(storage_.get(), kBlockSize),
+      out_(out) {}
 
 Follower::~Follower() {
   CloseFile();
