@@ -39,7 +39,7 @@ vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
   return result == vp::WriteResult::kWritten ? out_.Flush() : result;
 }
 
-vp::WriteResult DecodeStage::Finish() {
+vp::WriteResult DecodeStage::EndOfFile() {
   if (heldSize_ > 0) {
     heldSize_ = 0;
     const vp::WriteResult result = out_.Put(converter_->Replacement());

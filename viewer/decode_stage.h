@@ -18,8 +18,8 @@ class DecodeStage final : public OutputSink {
   DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next);
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
-  // Writes a character left incomplete at the end of the input as invalid.
-  viewer_platform::WriteResult Finish();
+  // Writes a character left incomplete at the end of a file as invalid.
+  viewer_platform::WriteResult EndOfFile() override;
 
  private:
   // Converts what it can, into the output block; returns the bytes used. What is left is an incomplete

@@ -40,6 +40,10 @@ class Follower {
   int Run(const ShowOptions& options);
 
  private:
+  // How long a file is still read after the name has come to stand for another: a writer may add lines
+  // to it before it reopens the name.
+  static constexpr std::chrono::milliseconds kRetireAfter{5000};
+
   // kWait: all caught up, wait for a change; kRecheck: look again at once.
   enum class Step { kWait, kRecheck, kStop, kFail };
 
@@ -55,6 +59,8 @@ class Follower {
   Step FollowStream(const ShowOptions& options);
   Step ShowStreamLastLines(const ShowOptions& options);
   Step Write(std::span<const char> bytes);
+  Step EndOfFile();
+  Step Written(viewer_platform::WriteResult result);
   Step CatchUp();
   Step CatchUpRetiring();
   Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);

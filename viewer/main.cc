@@ -52,13 +52,6 @@ class OutputChain {
 
   OutputSink& head() { return *head_; }
 
-  // Shows what is still held at the end of the input.
-  void Finish() {
-    if (decode_ != nullptr) {
-      decode_->Finish();
-    }
-  }
-
  private:
   StandardOutput standard_;
   std::unique_ptr<OutputSink> console_;
@@ -120,6 +113,7 @@ int main(int argc, char* argv[]) {
                                    .fromLine = arguments.fromLine,
                                    .follow = arguments.follow,
                                    .rollover = arguments.rollover});
-  output.Finish();
+  // Shows what is still held at the end of the input.
+  output.head().EndOfFile();
   return status;
 }

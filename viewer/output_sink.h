@@ -9,6 +9,9 @@ class OutputSink {
  public:
   virtual ~OutputSink() = default;
   virtual viewer_platform::WriteResult Write(std::span<const char> bytes) = 0;
+  // Marks the end of one file's bytes: a stage shows whatever it still holds back, so that nothing of
+  // one file is joined to the next one's.
+  virtual viewer_platform::WriteResult EndOfFile() { return viewer_platform::WriteResult::kWritten; }
 };
 
 // The bytes exactly as they are, to standard output.

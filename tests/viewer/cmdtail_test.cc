@@ -105,6 +105,17 @@ TEST_F(CmdtailTest, PassesPartialLinesAndRawBytesUnchanged) {
   EXPECT_TRUE(viewer->WaitForOut(std::string("\xC7\xD1\xB1\xB9\xBE\xEE\r\n\0z", 10)));
 }
 
+TEST_F(CmdtailTest, NeverJoinsAHalfCharacterToWhatFollowsATruncation) {
+  // Half a code page 949 character; truncated to one byte that would complete it.
+  WriteFile(log_, "a\xC7");
+  ChildProcess viewer({"/usr/bin/env", "LC_ALL=C.UTF-8", CMDTAIL_PATH, "--encoding=CP949", "-f", log_});
+  ASSERT_TRUE(viewer.WaitForOut("a"));
+  WriteFile(log_, "\xA1");
+  ASSERT_TRUE(viewer.WaitForOut("a\xEF\xBF\xBD")) << viewer.out();
+  AppendFile(log_, "\xA1\n");
+  EXPECT_TRUE(viewer.WaitForOut("a\xEF\xBF\xBD\xE3\x80\x80\n")) << viewer.out();
+}
+
 TEST_F(CmdtailTest, GoesOnFromTheStartOfATruncatedFile) {
   auto viewer = Follow("one\ntwo\nthree\n", "one\ntwo\nthree\n");
   WriteFile(log_, "new\n");

@@ -72,7 +72,7 @@ TEST(DecodeStage, ShowsACharacterLeftIncompleteAtTheEndAsInvalid) {
   DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
   decoder.Write(std::string_view("x\xC7"));
   EXPECT_EQ(recorder.text, "x");
-  decoder.Finish();
+  decoder.EndOfFile();
   EXPECT_EQ(recorder.text, "x\xEF\xBF\xBD");
 }
 
