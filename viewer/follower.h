@@ -60,7 +60,7 @@ class Follower {
   Step ShowStreamLastLines(const ShowOptions& options);
   Step Write(std::span<const char> bytes);
   Step EndOfFile();
-  Step Written(viewer_platform::WriteResult result);
+  static Step Written(viewer_platform::WriteResult result);
   Step CatchUp();
   Step CatchUpRetiring();
   Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);
