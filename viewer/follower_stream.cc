@@ -1,5 +1,7 @@
 // Following a stream: standard input, a pipe, a FIFO or a terminal, read as bytes arrive.
 
+#include <algorithm>
+
 #include "follower.h"
 #include "kept_lines.h"
 
@@ -10,16 +12,32 @@ namespace {
 // While following a stream, its last lines are those that have arrived when it first pauses this long.
 constexpr int kStreamPauseMilliseconds = 100;
 
+// What is left of bytes once `lines` more newlines have been passed over; counts them down.
+std::span<const char> AfterSkippedLines(std::span<const char> bytes, std::size_t& lines) {
+  for (; lines > 0; --lines) {
+    const auto newline = std::find(bytes.begin(), bytes.end(), '\n');
+    if (newline == bytes.end()) {
+      return {};
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(newline - bytes.begin()) + 1);
+  }
+  return bytes;
+}
+
 }  // namespace
 
+// From line K on (-n +K), a stream is shown as it arrives once K - 1 lines have passed.
 Follower::Step Follower::FollowStream(const ShowOptions& options) {
-  Step step = ShowStreamLastLines(options);
+  std::size_t linesToSkip = options.fromLine && options.lineCount > 0 ? options.lineCount - 1 : 0;
+  Step step = options.fromLine ? Step::kWait : ShowStreamLastLines(options);
   while (step == Step::kWait) {
     std::size_t count = 0;
     switch (vp::ReadStream(file_, buffer_, -1, count)) {
-      case vp::StreamRead::kData:
-        step = Write({buffer_.data(), count});
+      case vp::StreamRead::kData: {
+        const std::span<const char> shown = AfterSkippedLines(buffer_.first(count), linesToSkip);
+        step = shown.empty() ? Step::kWait : Write(shown);
         break;
+      }
       case vp::StreamRead::kIdle:
         step = vp::StopRequested() || vp::OutputGone() ? Step::kStop : Step::kWait;
         break;

@@ -345,6 +345,16 @@ TEST_F(CmdtailTest, ShowsTheLastLinesOfStandardInputThenFollowsIt) {
   EXPECT_EQ(viewer.err(), "");
 }
 
+TEST_F(CmdtailTest, ShowsStandardInputFromALineNumberOn) {
+  ChildProcess viewer({CMDTAIL_PATH, "-n", "+3"}, {.pipeIn = true});
+  // Line 3 begins in the middle of a write.
+  viewer.WriteIn("one\ntw");
+  viewer.WriteIn("o\nthree\nfour\nfive\nsix\n");
+  viewer.CloseIn();
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+  EXPECT_EQ(viewer.out(), "three\nfour\nfive\nsix\n");
+}
+
 TEST_F(CmdtailTest, StopsWhileAFifoWaitsForItsWriter) {
   const std::string fifo = directory_.File("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
