@@ -42,13 +42,19 @@ std::optional<std::uint64_t> Find(const std::string& text, std::size_t count, st
   return find(readAt, text.size(), count, block);
 }
 
+// Up to 60 characters, about a quarter of them newlines.
+std::string RandomLines(std::mt19937& random) {
+  std::string text(random() % 60, 'a');
+  for (char& c : text) {
+    c = random() % 4 == 0 ? '\n' : 'a';
+  }
+  return text;
+}
+
 TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
   std::mt19937 random(7);
   for (int round = 0; round < 300; ++round) {
-    std::string text(random() % 60, 'a');
-    for (char& c : text) {
-      c = random() % 4 == 0 ? '\n' : 'a';
-    }
+    const std::string text = RandomLines(random);
     for (std::size_t count : {0, 1, 2, 3, 7, 100}) {
       for (std::size_t blockSize : {1, 2, 3, 5, 16, 64}) {
         ASSERT_EQ(Find(text, count, blockSize), StartOfLastLinesByScanningForward(text, count))
@@ -61,10 +67,7 @@ TEST(FindLastLinesStart, AgreesWithAForwardScanForAnyBlockSizeAndCount) {
 TEST(FindLineStart, AgreesWithAForwardScanForAnyBlockSizeAndLineNumber) {
   std::mt19937 random(11);
   for (int round = 0; round < 300; ++round) {
-    std::string text(random() % 60, 'a');
-    for (char& c : text) {
-      c = random() % 4 == 0 ? '\n' : 'a';
-    }
+    const std::string text = RandomLines(random);
     for (std::size_t number : {0, 1, 2, 3, 7, 100}) {
       for (std::size_t blockSize : {1, 3, 16, 64}) {
         ASSERT_EQ(Find(text, number, blockSize, random() % 2 == 0 ? 2 : SIZE_MAX, FindLineStart),
