@@ -70,9 +70,10 @@ int Follower::Run(const ShowOptions& options) {
 
 bool Follower::Open() {
   file_ = vp::OpenForReading(path_);
-  // Only a named file read at offsets is identified: its name can come to stand for another file.
-  const bool named = path_ != vp::kStandardInputName && vp::CanSeek(file_);
-  if (file_ == vp::kNoFile || (named && !vp::IdentifyOpen(file_, id_))) {
+  // The reason is read before any other call on the handle, which would replace it. Only a named file
+  // read at offsets is identified: its name can come to stand for another file.
+  if (file_ == vp::kNoFile ||
+      (path_ != vp::kStandardInputName && vp::CanSeek(file_) && !vp::IdentifyOpen(file_, id_))) {
     if (!vp::StopRequested()) {
       Report("cannot open", vp::LastErrorText());
     }

@@ -19,9 +19,18 @@ FileHandle FromHandle(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(handle);
 }
 
+// An error code of this program's own (bit 29 marks such codes), for a directory given as the file:
+// opening one is denied, which would read as a lack of permission.
+constexpr DWORD kIsADirectory = 0x20000001;
+
 // Without FILE_FLAG_BACKUP_SEMANTICS a directory cannot be opened, so it is refused here.
 HANDLE OpenShared(const std::string& path, DWORD access) {
   return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool IdentifyHandle(HANDLE file, FileId& id) {
@@ -59,8 +68,14 @@ StreamRead EndOrFailure() {
 std::string ToNativePath(const char* path) { return path; }
 
 FileHandle OpenForReading(const std::string& path) {
-  return FromHandle(path == kStandardInputName ? GetStdHandle(STD_INPUT_HANDLE)
-                                               : OpenShared(path, GENERIC_READ));
+  if (path == kStandardInputName) {
+    return FromHandle(GetStdHandle(STD_INPUT_HANDLE));
+  }
+  const HANDLE file = OpenShared(path, GENERIC_READ);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && IsDirectory(path)) {
+    SetLastError(kIsADirectory);
+  }
+  return FromHandle(file);
 }
 
 void Close(FileHandle file) { CloseHandle(ToHandle(file)); }
@@ -126,9 +141,13 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 bool OpenFileHoldsDeletedName() { return true; }
 
 std::string LastErrorText() {
+  const DWORD error = GetLastError();
+  if (error == kIsADirectory) {
+    return "Is a directory";
+  }
   char text[256] = "";
   const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      GetLastError(), 0, text, sizeof text, nullptr);
+                                      error, 0, text, sizeof text, nullptr);
   std::string line(text, length);
   line.erase(line.find_last_not_of("\r\n .") + 1);
   return line.empty() ? "unknown error" : line;

@@ -1,5 +1,6 @@
 // The Windows cmdtail.exe run under Wine on a file named by its Z: drive path.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +31,23 @@ TEST(CmdtailUnderWine, ShowsTheLastLinesAndFollowsAnAppend) {
 TEST(CmdtailUnderWine, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
   ExpectRolloverAcrossMidnight({{WINE_LOADER, WINDOWS_CMDTAIL_PATH}, ZDrivePath, "\r\n", 10s});
 }
+
+class UnopenableFileUnderWineTest : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+// The reason is the failing open's own (the message text is Wine's for the error code).
+TEST_P(UnopenableFileUnderWineTest, IsRefusedWithTheReason) {
+  TempDirectory directory;
+  ASSERT_EQ(mkdir(directory.File("directory").c_str(), 0755), 0);
+  const std::string file = ZDrivePath(directory.File(GetParam().first));
+  ChildProcess viewer({WINE_LOADER, WINDOWS_CMDTAIL_PATH, "-f", file});
+  EXPECT_EQ(viewer.WaitForExit(60s), 1);
+  EXPECT_EQ(viewer.err(), "cmdtail: cannot open " + file + ": " + GetParam().second + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnopenableFileUnderWineTest,
+                         ::testing::Values(std::pair{"missing", "File not found"},
+                                           std::pair{"directory", "Is a directory"}),
+                         [](const auto& info) { return info.param.first; });
 
 class CmdtailUnderWineTest : public ::testing::Test {
  protected:
