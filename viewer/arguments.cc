@@ -106,16 +106,15 @@ class Reader {
     }
   }
 
-  // The option's value: the attached text when there is one, otherwise the next argument.
+  // The option's value: the attached text when there is one, otherwise the next argument. An empty
+  // value is refused: it would silently mean something else, as the locale's set for --encoding.
   const char* ValueOf(const std::string& option, const char* attached) {
-    if (attached != nullptr) {
-      return attached;
-    }
-    if (next_ == argc_) {
+    const char* value = attached != nullptr ? attached : next_ < argc_ ? argv_[next_++] : nullptr;
+    if (value == nullptr || *value == '\0') {
       Refuse("option " + option + " needs a value");
       return nullptr;
     }
-    return argv_[next_++];
+    return value;
   }
 
   void TakeLineCount(const char* value) {

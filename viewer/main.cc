@@ -1,7 +1,9 @@
 // cmdtail [OPTIONS] [FILE]: shows the last lines of FILE and, with -f, everything appended to it until
 // stopped; --help lists the options.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -82,6 +84,16 @@ bool WantsColour(ColourMode mode) {
   return terminal::EnableColour();
 }
 
+// The status after text written through the C library's standard output: 1, said on standard error,
+// when it could not all be written.
+int EndOfText() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+    return 0;
+  }
+  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", std::strerror(errno));
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -93,11 +105,11 @@ int main(int argc, char* argv[]) {
   }
   if (arguments.action == Arguments::Action::kHelp) {
     std::fputs(kUsageText, stdout);
-    return 0;
+    return EndOfText();
   }
   if (arguments.action == Arguments::Action::kVersion) {
     std::printf("cmdtail %s\n", CMDTAIL_VERSION);
-    return 0;
+    return EndOfText();
   }
   OutputChain output;
   if (!output.Build(EncodingOf(arguments), WantsColour(arguments.colour))) {

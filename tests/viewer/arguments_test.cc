@@ -75,6 +75,8 @@ TEST(ParseArguments, RefusesWhatItCannotRead) {
                                                                 {"--follow", "log"},
                                                                 {"--lines"},
                                                                 {"--encoding"},
+                                                                {"--encoding=", "log"},
+                                                                {"--color", "", "log"},
                                                                 {"--color=sometimes", "log"},
                                                                 {"--help=yes"},
                                                                 {"a", "b"},
