@@ -22,6 +22,8 @@ class CharsetConverter {
   // Converts whole characters from `in` into `out`. A character the output set lacks is written as its
   // stand-in there (as `?`), so only the input's own faults stop it.
   virtual Progress Convert(std::span<const char> in, std::span<char> out) = 0;
+  // Returns to the initial shift state, for a stateful set such as ISO-2022-KR, as a new text begins.
+  virtual void Reset() = 0;
   // What stands for an invalid input byte: U+FFFD in the output set, or `?` where the set has none.
   [[nodiscard]] virtual std::string_view Replacement() const = 0;
 };

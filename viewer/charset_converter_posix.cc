@@ -59,6 +59,8 @@ class IconvConverter final : public CharsetConverter {
     return progress;
   }
 
+  void Reset() override { iconv(converter_, nullptr, nullptr, nullptr, nullptr); }
+
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:

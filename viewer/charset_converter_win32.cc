@@ -105,6 +105,9 @@ class CodePageConverter final : public CharsetConverter {
     return progress;
   }
 
+  // The code pages taken here keep no state between calls.
+  void Reset() override {}
+
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:

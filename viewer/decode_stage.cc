@@ -40,6 +40,8 @@ vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
 }
 
 vp::WriteResult DecodeStage::EndOfFile() {
+  // What comes next is a new text: a shift state of this one must not carry over.
+  converter_->Reset();
   if (heldSize_ > 0) {
     heldSize_ = 0;
     const vp::WriteResult result = out_.Put(converter_->Replacement());

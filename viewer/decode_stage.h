@@ -18,7 +18,8 @@ class DecodeStage final : public OutputSink {
   DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next);
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
-  // Writes a character left incomplete at the end of a file as invalid.
+  // Writes a character left incomplete at the end of a file as invalid, and returns the converter to
+  // its initial state.
   viewer_platform::WriteResult EndOfFile() override;
 
  private:
