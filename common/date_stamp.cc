@@ -1,5 +1,7 @@
 #include "date_stamp.h"
 
+#include <chrono>
+
 #include "bounded_text.h"
 #include "local_time.h"
 
@@ -15,9 +17,11 @@ int Fail(std::span<char> out) {
 }  // namespace
 
 int MakeDateStamp(std::span<char> out, std::time_t secondsBack) {
-  const std::time_t now = std::time(nullptr);
+  // The precise clock, not time(): that can lag it by a clock tick, so that a program woken by the
+  // precise clock at midnight would still read yesterday's date.
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::time_t moment = 0;
-  if (now == static_cast<std::time_t>(-1) || __builtin_sub_overflow(now, secondsBack, &moment)) {
+  if (__builtin_sub_overflow(now, secondsBack, &moment)) {
     return Fail(out);
   }
   std::tm local{};

@@ -94,24 +94,31 @@ std::optional<DayRollover> DayRollover::ForLog(const std::string& name, const st
   return DayRollover(DayLog{name, path, *date});
 }
 
-DayRollover::DayRollover(DayLog followed)
-    : followed_(std::move(followed)), untested_(chrono::sys_days{followed_.date} + chrono::days{1}) {}
+DayRollover::DayRollover(DayLog followed) : followed_(std::move(followed)), untested_(DayAfterFollowed()) {}
 
 std::optional<DayLog> DayRollover::FindNext(chrono::year_month_day today, const Exists& exists) {
-  for (chrono::sys_days date{today}; date >= chrono::sys_days{untested_}; date -= chrono::days{1}) {
+  const chrono::sys_days first = DayAfterFollowed();
+  const chrono::sys_days last{today};
+  // A clock set back after running ahead: the days it passed over have not been yet.
+  untested_ = std::clamp(untested_, first, std::max(first, last));
+  for (chrono::sys_days date = untested_; date <= last; date += chrono::days{1}) {
     DayLog candidate = Named(date);
     if (exists(candidate.path)) {
       return candidate;
     }
+    if (date < last) {
+      untested_ = date + chrono::days{1};
+    }
   }
-  untested_ = std::max(untested_, today);
   return std::nullopt;
 }
 
 void DayRollover::Follow(const DayLog& next) {
   followed_ = next;
-  untested_ = chrono::sys_days{next.date} + chrono::days{1};
+  untested_ = DayAfterFollowed();
 }
+
+chrono::sys_days DayRollover::DayAfterFollowed() const { return chrono::sys_days{followed_.date} + chrono::days{1}; }
 
 DayLog DayRollover::Named(chrono::year_month_day date) const {
   return DayLog{WithDate(followed_.name, date), WithDate(followed_.path, date), date};

@@ -24,7 +24,8 @@ std::optional<std::chrono::year_month_day> LocalToday();
 int MillisecondsToNextMidnight();
 
 // Finds the log that takes over from the followed day's log once its day has passed: the same name with
-// the latest later date, up to today, whose file exists.
+// the earliest later date, up to today, whose file exists. Going from each such log to the next, no day
+// that has a log is passed over, even when several midnights went by at once (a suspended machine).
 class DayRollover {
  public:
   using Exists = std::function<bool(const std::string& path)>;
@@ -34,7 +35,8 @@ class DayRollover {
                                            std::chrono::year_month_day today);
 
   // The log to switch to, if one exists yet. A date found missing is not tested again once its day is
-  // over, so each call tests only today's name, and yesterday's just after midnight.
+  // over, so each call tests only today's name, and yesterday's just after midnight; a clock set back
+  // makes the days it had passed over untested again.
   std::optional<DayLog> FindNext(std::chrono::year_month_day today, const Exists& exists);
   // Makes `next` the followed log.
   void Follow(const DayLog& next);
@@ -42,8 +44,9 @@ class DayRollover {
  private:
   explicit DayRollover(DayLog followed);
   [[nodiscard]] DayLog Named(std::chrono::year_month_day date) const;
+  [[nodiscard]] std::chrono::sys_days DayAfterFollowed() const;
 
   DayLog followed_;
-  // Every date after the followed one and before this one was found without a log.
-  std::chrono::year_month_day untested_;
+  // Every date after the followed one and before this one was found without a log once its day was over.
+  std::chrono::sys_days untested_;
 };

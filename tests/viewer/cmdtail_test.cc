@@ -116,6 +116,15 @@ TEST_F(CmdtailTest, NeverJoinsAHalfCharacterToWhatFollowsATruncation) {
   EXPECT_TRUE(viewer.WaitForOut("a\xEF\xBF\xBD\xE3\x80\x80\n")) << viewer.out();
 }
 
+TEST_F(CmdtailTest, ReadsAStatefulEncodingFromItsInitialStateAfterATruncation) {
+  // ISO-2022-KR shifted out to Korean for one character, and never shifted back.
+  WriteFile(log_, "\x1b$)C\x0e\x30\x21");
+  ChildProcess viewer({"/usr/bin/env", "LC_ALL=C.UTF-8", CMDTAIL_PATH, "--encoding=ISO-2022-KR", "-f", log_});
+  ASSERT_TRUE(viewer.WaitForOut("\xEA\xB0\x80")) << viewer.out();
+  WriteFile(log_, "abc\n");
+  EXPECT_TRUE(viewer.WaitForOut("\xEA\xB0\x80" "abc\n")) << viewer.out();
+}
+
 TEST_F(CmdtailTest, GoesOnFromTheStartOfATruncatedFile) {
   auto viewer = Follow("one\ntwo\nthree\n", "one\ntwo\nthree\n");
   WriteFile(log_, "new\n");
@@ -248,6 +257,19 @@ TEST_F(CmdtailTest, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
   ExpectRolloverAcrossMidnight(kNativeViewer);
 }
 
+TEST_F(CmdtailTest, SwitchesAtMidnightToTheNextDaysLogMadeBeforeIt) {
+  std::string newLog;
+  MidnightRun run(kNativeViewer, {}, "before\n", [&](const TempDirectory& directory, const MidnightZone& zone) {
+    WriteFile(directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1})), "before\n");
+    newLog = directory.File("web." + DateStamp(zone.newDay));
+    WriteFile(newLog, "new day\n");
+    return directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
+  });
+  ASSERT_TRUE(run.Started());
+  run.PassMidnight();
+  EXPECT_TRUE(run.viewer().WaitForOut("before\nnew day\n", 1s)) << run.viewer().out();
+}
+
 struct StayCase {
   const char* name;
   std::vector<std::string> options;
@@ -365,20 +387,34 @@ TEST_F(CmdtailTest, StopsWhileAFifoWaitsForItsWriter) {
   EXPECT_EQ(viewer->err(), "");
 }
 
-TEST_F(CmdtailTest, NamesStandardOutputWhenWritingItFails) {
+class FailingOutputTest : public CmdtailTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FailingOutputTest, NamesStandardOutputAndEndsWithStatusOne) {
   WriteFile(log_, "a\n");
-  ChildProcess viewer(
-      {"/bin/sh", "-c", std::string("exec '") + CMDTAIL_PATH + "' -f '" + log_ + "' >/dev/full"});
+  ChildProcess viewer({"/bin/sh", "-c",
+                       std::string("exec '") + CMDTAIL_PATH + "' " + GetParam() + " '" + log_ + "' >/dev/full"});
   EXPECT_EQ(viewer.WaitForExit(), 1);
   EXPECT_EQ(viewer.err(), "cmdtail: cannot write standard output: No space left on device\n");
 }
 
-TEST_F(CmdtailTest, RefusesAFileThatCannotBeOpened) {
-  auto viewer = Start({}, directory_.File("missing.log"));
+INSTANTIATE_TEST_SUITE_P(Runs, FailingOutputTest, ::testing::Values("-f", "--help", "--version"));
+
+class UnopenableFileTest : public CmdtailTest,
+                           public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+// The reason is the failing open's own.
+TEST_P(UnopenableFileTest, IsRefusedWithTheReason) {
+  std::filesystem::create_directory(directory_.File("directory"));
+  const std::string file = directory_.File(GetParam().first);
+  auto viewer = Start({}, file);
   EXPECT_EQ(viewer->WaitForExit(), 1);
-  EXPECT_EQ(viewer->err().rfind("cmdtail: cannot open ", 0), 0u) << viewer->err();
-  EXPECT_EQ(std::count(viewer->err().begin(), viewer->err().end(), '\n'), 1);
+  EXPECT_EQ(viewer->err(), "cmdtail: cannot open " + file + ": " + GetParam().second + "\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, UnopenableFileTest,
+                         ::testing::Values(std::pair{"missing", "No such file or directory"},
+                                           std::pair{"directory", "Is a directory"}),
+                         [](const auto& info) { return info.param.first; });
 
 // Runs that end by themselves: the options, the encoding and the colour, on a log holding a warning,
 // code page 949 text on an error line and an ordinary line.

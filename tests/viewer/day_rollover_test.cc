@@ -40,26 +40,40 @@ class DayRolloverTest : public ::testing::Test {
   std::vector<std::string> tested_;
 };
 
-TEST_F(DayRolloverTest, TakesTheLatestLaterLogUpToTodayAcrossTheYearsEnd) {
+// Stopped across several midnights, it goes through every later day that has a log, in order.
+TEST_F(DayRolloverTest, TakesEachLaterDaysLogInOrderUpToTodayAcrossTheYearsEnd) {
   ASSERT_TRUE(rollover_);
   existing_ = {"log/web.20261229", "log/web.20261231", "log/web.20270101", "log/web.20270103"};
   EXPECT_EQ(FindNext(chrono::year{2026} / December / 30), std::nullopt);
   EXPECT_EQ(tested_, std::vector<std::string>{});
-  const std::optional<DayLog> next = FindNext(chrono::year{2027} / January / 2);
-  ASSERT_TRUE(next);
-  EXPECT_EQ(next->name, "log\\web.20270101");
-  EXPECT_EQ(next->path, "log/web.20270101");
-  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270102", "log/web.20270101"}));
+  std::vector<std::string> followed;
+  while (const std::optional<DayLog> next = FindNext(chrono::year{2027} / January / 2)) {
+    followed.push_back(next->name + " " + next->path);
+    rollover_->Follow(*next);
+  }
+  EXPECT_EQ(followed, (std::vector<std::string>{"log\\web.20261231 log/web.20261231",
+                                                "log\\web.20270101 log/web.20270101"}));
+  EXPECT_EQ(tested_, std::vector<std::string>{"log/web.20270102"});
 }
 
 TEST_F(DayRolloverTest, TestsAMissingPastDaysLogOnlyOnce) {
   ASSERT_TRUE(rollover_);
   EXPECT_EQ(FindNext(chrono::year{2027} / January / 1), std::nullopt);
-  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270101", "log/web.20261231"}));
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20261231", "log/web.20270101"}));
   EXPECT_EQ(FindNext(chrono::year{2027} / January / 1), std::nullopt);
   EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270101"}));
   EXPECT_EQ(FindNext(chrono::year{2027} / January / 2), std::nullopt);
-  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270102", "log/web.20270101"}));
+  EXPECT_EQ(tested_, (std::vector<std::string>{"log/web.20270101", "log/web.20270102"}));
+}
+
+TEST_F(DayRolloverTest, TestsAgainTheDaysAClockSetAheadPassedOver) {
+  ASSERT_TRUE(rollover_);
+  EXPECT_EQ(FindNext(chrono::year{2027} / January / 1), std::nullopt);
+  EXPECT_EQ(FindNext(chrono::year{2026} / December / 30), std::nullopt);
+  existing_ = {"log/web.20261231"};
+  const std::optional<DayLog> next = FindNext(chrono::year{2026} / December / 31);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->path, "log/web.20261231");
 }
 
 TEST(MillisecondsToNextMidnight, CountsToTheLocalMidnightButAtMostAMinute) {
