@@ -50,7 +50,7 @@ int main(int argc, char* argv[]) {
   if (platform::TestAccess(logPath, platform::kAccessExists) != 0) {
     return ReportLogFailure(logPath, kFileMissing);
   }
-  if (platform::TestAccess(logPath, platform::kAccessReadable) != 0) {
+  if (platform::TestAccess(logPath, platform::kAccessReadable) != 0 || !platform::MayOpenForReading(logPath)) {
     return ReportLogFailure(logPath, kNoReadPermission);
   }
   launcher.Launch(viewerPath, logPath);

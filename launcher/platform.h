@@ -12,6 +12,11 @@ inline constexpr int kAccessReadable = 4;
 // Returns 0 when the path passes the access test for the mode above, like the C runtime's access.
 int TestAccess(const char* path, int mode);
 
+// False when the file cannot be opened for reading for lack of permission, sharing every access with
+// its writer. Windows' access test for reading checks only that the file exists, so there the open is
+// where an unreadable log shows; on POSIX the access test has told already, and this is always true.
+bool MayOpenForReading(const char* path);
+
 // Flushes standard output, so a message is on the console before the pause begins, then sleeps.
 void PauseMilliseconds(unsigned milliseconds);
 

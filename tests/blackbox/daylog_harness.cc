@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
@@ -121,6 +122,29 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;
+}
+
+RunOptions UnprivilegedRun(const std::string& scratchDirectory) {
+  if (!Target::Get().IsWindows()) {
+    return {.wrapper = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
+            .programDirectory = scratchDirectory};
+  }
+  // A prefix of its own gets a server of its own; it shares the drive and copies the small registry.
+  namespace fs = std::filesystem;
+  const char* shared = std::getenv("WINEPREFIX");
+  const fs::path source = shared != nullptr ? fs::path(shared) : fs::path(std::getenv("HOME")) / ".wine";
+  const fs::path prefix = fs::path(scratchDirectory) / "wineprefix";
+  fs::create_directories(prefix);
+  for (const char* linked : {"drive_c", "dosdevices"}) {
+    fs::create_directory_symlink(source / linked, prefix / linked);
+  }
+  for (const char* copied : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"}) {
+    fs::copy_file(source / copied, prefix / copied);
+  }
+  RunOptions options;
+  options.wrapper = {"env", "WINEPREFIX=" + prefix.string(), "setpriv",
+                     "--bounding-set=-dac_override,-dac_read_search"};
+  return options;
 }
 
 ProjectHome::ProjectHome(const std::string& name) : path_(root_.File(name)) {

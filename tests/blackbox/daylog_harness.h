@@ -28,6 +28,11 @@ struct RunOptions {
   bool closedOutput = false;
 };
 
+// The options of a run that cannot read a file its owner may not read: natively as an unprivileged user;
+// under Wine as root without the capabilities that pass over file permissions, in a Wine session of its
+// own, as the Wine server, shared by every other run, is what opens the files.
+RunOptions UnprivilegedRun(const std::string& scratchDirectory);
+
 class Target {
  public:
   // Takes the target from the command line; false when it does not name one.

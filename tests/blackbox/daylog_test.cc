@@ -122,9 +122,10 @@ TEST(LogFile, MissingPrintsThePathAndTheMessageThenPauses) {
   EXPECT_EQ(home.WaitForViewer(kNoViewerWait), std::nullopt);
 }
 
+// On Windows the access test passes such a file, and the open that follows it tells.
 TEST(LogFile, UnreadableForTheUserPrintsTheKoreanMessage) {
-  if (Target::Get().IsWindows() || geteuid() != 0) {
-    GTEST_SKIP() << "needs a POSIX run that can switch to an unprivileged user";
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "needs root, to run daylog without the right to read every file";
   }
   ProjectHome home;
   home.InstallViewer();
@@ -132,9 +133,7 @@ TEST(LogFile, UnreadableForTheUserPrintsTheKoreanMessage) {
       [&](const std::string& stamp) {
         std::filesystem::permissions(home.AddLog("web", stamp), std::filesystem::perms::none);
       },
-      {home.typed(), "web"}, home.root(),
-      {.wrapper = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
-       .programDirectory = home.root()});
+      {home.typed(), "web"}, home.root(), UnprivilegedRun(home.root()));
   ExpectFailure(run.result, {LogPath(home.typed(), "web", run.stamp), kNoReadPermission});
   EXPECT_EQ(home.WaitForViewer(kNoViewerWait), std::nullopt);
 }
