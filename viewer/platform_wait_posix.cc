@@ -81,12 +81,16 @@ constexpr std::uint32_t kFileEvents = IN_MODIFY | IN_ATTRIB | IN_MOVE_SELF | IN_
 constexpr std::uint32_t kDirectoryEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_ATTRIB |
                                            IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR;
 constexpr std::uint32_t kDirectoryLost = IN_MOVE_SELF | IN_DELETE_SELF | IN_IGNORED;
+// On the directory above: the name's directory removed, renamed or made again. Its removal raises no
+// event on the directory itself while a deleted file in it is still open, as a retired log is.
+constexpr std::uint32_t kParentEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 
 int g_inotify = -1;
 std::string g_path;
 std::vector<FileHandle> g_files;
 std::vector<int> g_fileWatches;
 std::vector<int> g_directoryWatches;
+std::vector<int> g_parentWatches;
 // Every watch is set and none was lost since.
 bool g_complete = false;
 // Writes there may raise no event: made by another machine, or below a FUSE mount.
@@ -116,7 +120,8 @@ bool IsRemote(const char* target) {
 }
 
 void AddWatch(const std::string& target, std::uint32_t events, std::vector<int>& watches) {
-  const int watch = inotify_add_watch(g_inotify, target.c_str(), events);
+  // Added to whatever else the same directory is watched for.
+  const int watch = inotify_add_watch(g_inotify, target.c_str(), events | IN_MASK_ADD);
   if (watch < 0) {
     g_complete = false;
     return;
@@ -142,6 +147,27 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Watches a directory, and the one above for what becomes of it, as long as it is, once watched, the
+// live directory its path leads to: a watch set by path while the directory is being removed can land
+// on the dying one, which raises no further event. Otherwise notification is incomplete, and waiting
+// polls.
+void WatchDirectory(const std::string& path) {
+  AddWatch(path + "/..", kParentEvents, g_parentWatches);
+  const int directory = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (directory < 0) {
+    g_complete = false;
+    return;
+  }
+  AddWatch("/proc/self/fd/" + std::to_string(directory), kDirectoryEvents, g_directoryWatches);
+  struct stat watched {};
+  struct stat named {};
+  if (fstat(directory, &watched) != 0 || watched.st_nlink == 0 || stat(path.c_str(), &named) != 0 ||
+      named.st_dev != watched.st_dev || named.st_ino != watched.st_ino) {
+    g_complete = false;
+  }
+  close(directory);
+}
+
 bool IsSymbolicLink(const std::string& path) {
   struct stat status {};
   return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
@@ -150,10 +176,10 @@ bool IsSymbolicLink(const std::string& path) {
 // Watches the name's directory and, through a symbolic link, its target's directory. A link that
 // leads nowhere yet leaves notification incomplete, so the name is looked at again at each poll.
 void WatchDirectories() {
-  AddWatch(DirectoryOf(g_path), kDirectoryEvents, g_directoryWatches);
+  WatchDirectory(DirectoryOf(g_path));
   char resolved[PATH_MAX];
   if (realpath(g_path.c_str(), resolved) != nullptr) {
-    AddWatch(DirectoryOf(resolved), kDirectoryEvents, g_directoryWatches);
+    WatchDirectory(DirectoryOf(resolved));
   } else if (IsSymbolicLink(g_path)) {
     g_complete = false;
   }
@@ -162,6 +188,7 @@ void WatchDirectories() {
 void SetWatches() {
   RemoveWatches(g_fileWatches);
   RemoveWatches(g_directoryWatches);
+  RemoveWatches(g_parentWatches);
   g_complete = true;
   g_remote = false;
   for (const FileHandle file : g_files) {
@@ -177,8 +204,8 @@ bool Holds(const std::vector<int>& watches, int watch) {
   return std::find(watches.begin(), watches.end(), watch) != watches.end();
 }
 
-// Reads all pending events; a lost watch, or a directory moved or deleted, makes notification
-// incomplete until the watches are set again.
+// Reads all pending events; a lost watch, or a directory moved, deleted or made (seen from the one
+// above), makes notification incomplete until the watches are set again.
 void ConsumeEvents() {
   alignas(inotify_event) char buffer[4096];
   ssize_t length = 0;
@@ -186,7 +213,8 @@ void ConsumeEvents() {
     for (ssize_t at = 0; at < length;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       if (((event->mask & IN_IGNORED) != 0 && Holds(g_fileWatches, event->wd)) ||
-          ((event->mask & kDirectoryLost) != 0 && Holds(g_directoryWatches, event->wd))) {
+          ((event->mask & kDirectoryLost) != 0 && Holds(g_directoryWatches, event->wd)) ||
+          ((event->mask & (IN_ISDIR | IN_IGNORED)) != 0 && Holds(g_parentWatches, event->wd))) {
         g_complete = false;
       }
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
