@@ -8,8 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-release --target daylog cmdtail >/dev/null
+scripts/release-build.sh
 work=$(mktemp -d /tmp/daylog-bench-XXXXXX)
 trap 'rm -rf -- "$work"' EXIT
 gcc -O2 -o "$work/plain" bench/plain_launcher.c

@@ -1,20 +1,18 @@
 #!/bin/sh
 # Measures cmdtail against the system's tail: time to show the last lines of a 1 GiB log, throughput
 # and delay while following, peak memory and CPU while following a quiet log. Under a minute after the
-# build; the 1 GiB log lives in a temporary directory that is removed at the end. BUILD_DIR picks the
-# native build tree (default: build).
+# build; the 1 GiB log lives in a temporary directory that is removed at the end. cmdtail is the
+# Release build the packages are made from (scripts/release-build.sh).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
 work=$(mktemp -d "${TMPDIR:-/tmp}/viewer-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' HUP INT PIPE TERM
 
-cmake -S "$root" -B "$build" >/dev/null
-cmake --build "$build" --target cmdtail >/dev/null
+"$root/scripts/release-build.sh"
 g++ -std=c++20 -O2 -Wall -Wextra -o "$work/probe" "$root/bench/viewer_bench_probe.cc"
-viewer=$build/viewer/cmdtail.exe
+viewer=$root/build-release/viewer/cmdtail.exe
 probe=$work/probe
 
 median_of_five() {
