@@ -10,14 +10,18 @@
 #include <utility>
 
 const char* const kUsageText =
-    "usage: cmdtail [OPTIONS] [FILE]\n"
-    "Shows the last lines of FILE (standard input when absent or -) and, with -f, what is appended.\n"
+    "usage: cmdtail [OPTIONS] [FILE]...\n"
+    "Shows the last lines of each FILE (standard input when absent or -) and, with -f, what is appended.\n"
     "  -f, -F             follow: show what is appended, across truncation, replacement and midnight\n"
     "  -n N, --lines=N    show the last N lines (10 by default)\n"
     "  -n +K, --lines=+K  show from line K to the end\n"
+    "  -q, --quiet        never show the ==> FILE <== headers that name each of several files\n"
+    "  -v, --verbose      always show the headers, also for one file\n"
     "  --no-rollover      stay on FILE after midnight instead of going on to the next day's log\n"
     "  --encoding=NAME    read FILE as NAME (CP949, UTF-8, ...); default $CMDTAIL_ENCODING, else raw bytes\n"
+    "                     or the encoding a byte order mark names\n"
     "  --color=WHEN       auto (a terminal, NO_COLOR unset), always or never: ERROR lines red, WARN yellow\n"
+    "  --raw              on a terminal too, pass control characters as they are instead of as ^X\n"
     "  --help             show this help and end\n"
     "  --version          show the version and end\n";
 
@@ -56,6 +60,9 @@ class Reader {
         ReadShort(text.substr(1));
       }
     }
+    if (arguments_.files.empty()) {
+      arguments_.files.push_back("-");
+    }
     return std::move(arguments_);
   }
 
@@ -76,12 +83,19 @@ class Reader {
       } else {
         TakeColour(value);
       }
-    } else if (name != "no-rollover" && name != "help" && name != "version") {
+    } else if (name != "no-rollover" && name != "raw" && name != "quiet" && name != "silent" &&
+               name != "verbose" && name != "help" && name != "version") {
       Refuse("unknown option --" + std::string(name));
     } else if (attached != nullptr) {
       Refuse("option --" + std::string(name) + " takes no value");
     } else if (name == "no-rollover") {
       arguments_.rollover = false;
+    } else if (name == "raw") {
+      arguments_.raw = true;
+    } else if (name == "quiet" || name == "silent") {
+      arguments_.headers = Arguments::Headers::kNever;
+    } else if (name == "verbose") {
+      arguments_.headers = Arguments::Headers::kAlways;
     } else {
       arguments_.action = name == "help" ? Arguments::Action::kHelp : Arguments::Action::kVersion;
       stopped_ = true;
@@ -94,6 +108,10 @@ class Reader {
       const char letter = cluster[i];
       if (letter == 'f' || letter == 'F') {
         arguments_.follow = true;
+      } else if (letter == 'q') {
+        arguments_.headers = Arguments::Headers::kNever;
+      } else if (letter == 'v') {
+        arguments_.headers = Arguments::Headers::kAlways;
       } else if (letter == 'n') {
         const char* attached = i + 1 < cluster.size() ? cluster.data() + i + 1 : nullptr;
         if (const char* value = ValueOf("-n", attached)) {
@@ -137,14 +155,7 @@ class Reader {
     }
   }
 
-  void TakeFile(const char* file) {
-    if (fileGiven_) {
-      Refuse(std::string("unexpected argument ") + file + " (one FILE only)");
-      return;
-    }
-    fileGiven_ = true;
-    arguments_.file = file;
-  }
+  void TakeFile(const char* file) { arguments_.files.push_back(file); }
 
   void Refuse(std::string error) {
     arguments_ = Arguments{};
@@ -156,7 +167,6 @@ class Reader {
   const char* const* argv_;
   int next_ = 1;
   bool stopped_ = false;
-  bool fileGiven_ = false;
   Arguments arguments_;
 };
 

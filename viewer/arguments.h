@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 inline constexpr std::size_t kDefaultLineCount = 10;
 
@@ -15,8 +16,13 @@ struct Arguments {
   bool fromLine = false;
   bool follow = false;
   bool rollover = true;
-  // "-" stands for standard input.
-  const char* file = "-";
+  // "-" stands for standard input, which is read when no file is given.
+  std::vector<const char*> files;
+  // The headers that name each file's part of the output: with several files, unless -q; always with -v.
+  enum class Headers { kSeveralFiles, kAlways, kNever };
+  Headers headers = Headers::kSeveralFiles;
+  // The log's bytes unchanged on a terminal too, its control characters included.
+  bool raw = false;
   // Null when no --encoding was given.
   const char* encoding = nullptr;
   ColourMode colour = ColourMode::kAuto;
@@ -24,7 +30,7 @@ struct Arguments {
   std::string error;
 };
 
-// Reads "[OPTIONS] [FILE]", the options before or after the file; "--" ends the options. --help and
+// Reads "[OPTIONS] [FILE]...", the options before or after the files; "--" ends the options. --help and
 // --version end the reading where they stand.
 Arguments ParseArguments(int argc, const char* const argv[]);
 

@@ -1,13 +1,14 @@
 #include "colour_stage.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace vp = viewer_platform;
 
 namespace {
 
 constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
+// The longest start of a line held back for its colour; a longer line goes on uncoloured.
+constexpr std::size_t kHeldLimit = std::size_t{64} * 1024;
 constexpr std::string_view kRed = "\x1b[31m";
 constexpr std::string_view kYellow = "\x1b[33m";
 constexpr std::string_view kReset = "\x1b[0m";
@@ -48,20 +49,60 @@ vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
   vp::WriteResult result = vp::WriteResult::kWritten;
   while (!rest.empty() && result == vp::WriteResult::kWritten) {
     const std::size_t newline = rest.find('\n');
-    const std::size_t length = newline == std::string_view::npos ? rest.size() : newline + 1;
-    result = PutLine(rest.substr(0, length));
-    rest.remove_prefix(length);
+    if (newline == std::string_view::npos) {
+      if (lineUnderWay_ || held_.size() + rest.size() > kHeldLimit) {
+        result = PutUncoloured(rest);
+      } else {
+        held_.append(rest);
+      }
+      break;
+    }
+    const std::string_view end = rest.substr(0, newline + 1);
+    rest.remove_prefix(newline + 1);
+    if (lineUnderWay_) {
+      lineUnderWay_ = false;
+      result = out_.Put(end);
+    } else if (held_.empty()) {
+      result = PutLine(end);
+    } else {
+      held_.append(end);
+      result = PutLine(held_);
+      held_.clear();
+    }
   }
-  return result == vp::WriteResult::kWritten ? out_.Flush() : result;
+  return result == vp::WriteResult::kWritten ? Flush() : result;
+}
+
+vp::WriteResult ColourStage::EndOfFile() {
+  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : PutLine(held_);
+  held_.clear();
+  lineUnderWay_ = false;
+  if (result != vp::WriteResult::kWritten) {
+    return result;
+  }
+  const vp::WriteResult flushed = Flush();
+  return flushed == vp::WriteResult::kWritten ? out_.EndOfFile() : flushed;
+}
+
+vp::WriteResult ColourStage::Idle() {
+  const vp::WriteResult result = PutUncoloured({});
+  if (result != vp::WriteResult::kWritten) {
+    return result;
+  }
+  const vp::WriteResult flushed = Flush();
+  return flushed == vp::WriteResult::kWritten ? out_.Idle() : flushed;
+}
+
+void ColourStage::CloseColour() {
+  if (colourMayBeOpen_) {
+    vp::WriteOutAtEnd(kReset);
+    colourMayBeOpen_ = false;
+  }
 }
 
 vp::WriteResult ColourStage::PutLine(std::string_view line) {
-  const bool seenFromStart = !std::exchange(lineUnderWay_, line.back() != '\n');
-  if (lineUnderWay_ || !seenFromStart) {
-    return out_.Put(line);
-  }
   // The colour ends before the line ending, CR LF or LF.
-  std::string_view text = line.substr(0, line.size() - 1);
+  std::string_view text = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
   if (text.ends_with('\r')) {
     text.remove_suffix(1);
   }
@@ -69,6 +110,7 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
   if (colour.empty()) {
     return out_.Put(line);
   }
+  colourMayBeOpen_ = true;
   for (const std::string_view piece : {colour, text, kReset, line.substr(text.size())}) {
     const vp::WriteResult result = out_.Put(piece);
     if (result != vp::WriteResult::kWritten) {
@@ -76,4 +118,23 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
     }
   }
   return vp::WriteResult::kWritten;
+}
+
+vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
+  if (held_.empty() && piece.empty()) {
+    return vp::WriteResult::kWritten;
+  }
+  lineUnderWay_ = true;
+  const vp::WriteResult result = out_.Put(held_);
+  held_.clear();
+  return result == vp::WriteResult::kWritten ? out_.Put(piece) : result;
+}
+
+vp::WriteResult ColourStage::Flush() {
+  const vp::WriteResult result = out_.Flush();
+  // Every coloured line put so far ends in its reset: once all of it is out, no colour is open.
+  if (result == vp::WriteResult::kWritten) {
+    colourMayBeOpen_ = false;
+  }
+  return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "output_block.h"
@@ -8,18 +9,36 @@
 
 // Shows a complete line holding the word ERROR or FATAL in red and one holding WARN or WARNING in
 // yellow (whole words, upper case), by escape sequences around the line's text; every byte passes
-// unchanged. A line that arrives in pieces is passed on at once, uncoloured, so colour never delays
-// output; the only state kept between writes is whether a line is under way.
+// unchanged. The start of a line is held back while more is at hand (up to a bound), so that colour
+// does not depend on where reads cut the text; a line whose start had to go out before its end came
+// (the writer had written only part of it) goes on uncoloured.
 class ColourStage final : public OutputSink {
  public:
   explicit ColourStage(OutputSink& next);
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  // The held start of a line is shown as a line of its own: nothing can follow it.
+  viewer_platform::WriteResult EndOfFile() override;
+  // The held start of a line goes out uncoloured, and so will the rest of that line.
+  viewer_platform::WriteResult Idle() override;
+
+  // Closes a colour the output may have been left in, when a write was cut short by a stop or a
+  // failure while a coloured line was under way: the terminal must not stay coloured. Writes even
+  // after a stop.
+  void CloseColour();
 
  private:
-  // Passes one line (newline included, if it has one), coloured when it was seen from its start.
+  // Passes a complete line (newline included, if it has one), coloured by its words.
   viewer_platform::WriteResult PutLine(std::string_view line);
+  // Passes the start of a line that will not be coloured.
+  viewer_platform::WriteResult PutUncoloured(std::string_view piece);
+  viewer_platform::WriteResult Flush();
 
+  // The start of the current line, held until the line completes.
+  std::string held_;
+  // The current line's start went out uncoloured.
   bool lineUnderWay_ = false;
+  // A colour sequence has been put since the output was last seen whole without one open.
+  bool colourMayBeOpen_ = false;
   OutputBlock out_;
 };

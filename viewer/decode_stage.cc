@@ -49,8 +49,11 @@ vp::WriteResult DecodeStage::EndOfFile() {
       return result;
     }
   }
-  return out_.Flush();
+  return out_.EndOfFile();
 }
+
+// A character cut short stays held: its rest is still to be written.
+vp::WriteResult DecodeStage::Idle() { return out_.Idle(); }
 
 std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& result) {
   std::size_t used = 0;

@@ -21,6 +21,7 @@ class DecodeStage final : public OutputSink {
   // Writes a character left incomplete at the end of a file as invalid, and returns the converter to
   // its initial state.
   viewer_platform::WriteResult EndOfFile() override;
+  viewer_platform::WriteResult Idle() override;
 
  private:
   // Converts what it can, into the output block; returns the bytes used. What is left is an incomplete

@@ -17,55 +17,20 @@ constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
-Follower::Follower(const char* name, std::string path, OutputSink& out)
+Follower::Follower(const char* name, std::string path, FileOutput& out, vp::ChangeWaiter& waiter)
     : name_(name),
       path_(std::move(path)),
       storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
       buffer_(storage_.get(), kBlockSize),
-      out_(out) {}
+      out_(out),
+      waiter_(waiter),
+      watchKey_(waiter.Add()) {}
 
 Follower::~Follower() {
   CloseFile();
   if (retiring_.file != vp::kNoFile) {
     vp::Close(retiring_.file);
   }
-}
-
-int Follower::Run(const ShowOptions& options) {
-  if (!Open()) {
-    // A stop while waiting to open is a stop like any other.
-    return vp::StopRequested() ? 0 : 1;
-  }
-  if (!vp::CanSeek(file_)) {
-    return FollowStream(options) == Step::kFail ? 1 : 0;
-  }
-  if (const auto today = LocalToday(); today && options.follow && options.rollover) {
-    rollover_ = DayRollover::ForLog(name_, path_, *today);
-  }
-  if (options.follow) {
-    // Before the first read, so that no change after it goes unnoticed.
-    Watch();
-  }
-  Step step = ShowLastLines(options);
-  if (!options.follow) {
-    return step == Step::kFail ? 1 : 0;
-  }
-  while (step == Step::kWait || step == Step::kRecheck) {
-    if (step == Step::kWait) {
-      step = CheckName();
-    }
-    if (step == Step::kWait) {
-      step = CheckRollover();
-    }
-    if (step == Step::kWait) {
-      vp::WaitForChange(WaitLimit());
-    }
-    if (step == Step::kStop || step == Step::kFail || vp::StopRequested() || vp::OutputGone()) {
-      break;
-    }
-    step = CatchUp();
-  }
-  return step == Step::kFail ? 1 : 0;
 }
 
 bool Follower::Open() {
@@ -83,6 +48,13 @@ bool Follower::Open() {
 }
 
 Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
+  if (const auto today = LocalToday(); today && options.follow && options.rollover) {
+    rollover_ = DayRollover::ForLog(name_, path_, *today);
+  }
+  if (options.follow) {
+    // Before the first read, so that no change after it goes unnoticed.
+    Watch();
+  }
   const std::int64_t size = vp::SizeOf(file_);
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
     // A stop ends the search between blocks, however far back it goes.
@@ -102,6 +74,11 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
   return CopyToEnd(file_, offset_);
 }
 
+Follower::Step Follower::Check() {
+  const Step step = CheckName();
+  return step == Step::kWait ? CheckRollover() : step;
+}
+
 Follower::Step Follower::Write(std::span<const char> bytes) { return Written(out_.Write(bytes)); }
 
 // Ends one file's bytes on their way out, as the next bytes come from another file or another start.
@@ -118,7 +95,7 @@ Follower::Step Follower::Written(vp::WriteResult result) {
       break;
   }
   std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", vp::LastErrorText().c_str());
-  return Step::kFail;
+  return Step::kOutputFailed;
 }
 
 Follower::Step Follower::CatchUp() {
@@ -179,7 +156,7 @@ void Follower::Watch() {
       open.at(count++) = file;
     }
   }
-  vp::WatchForChanges(path_, std::span(open).first(count));
+  waiter_.Watch(watchKey_, path_, std::span(open).first(count));
 }
 
 // Until the retiring file's time is up, and, while a day's log may roll over, the next local midnight;

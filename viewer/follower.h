@@ -9,7 +9,7 @@
 #include <string>
 
 #include "day_rollover.h"
-#include "output_sink.h"
+#include "file_output.h"
 #include "viewer_platform.h"
 
 // What to show: the last lineCount lines (with fromLine, everything from line lineCount on, counted
@@ -22,30 +22,48 @@ struct ShowOptions {
   bool rollover = true;
 };
 
-// Shows the last lines of a file and then, byte for byte, everything appended to it. It goes on from
+// Shows the last lines of one file and then, byte for byte, everything appended to it. It goes on from
 // the start when the file is truncated, and switches to the new file when the name comes to stand for
 // another one, or when the next day's log takes over from today's, after finishing the old; the old file is
 // still read for a while after the switch, for what its writer adds before reopening. A stream (pipe, FIFO,
 // terminal, standard input as "-") is read as it arrives, keeping only its last lines until they are shown.
+// The rounds of following, and the waits between them, are the caller's.
 class Follower {
  public:
+  // kWait: all caught up, wait for a change; kRecheck: look again at once; kStop: the output is gone or
+  // a stop was asked for; kFail: this file cannot be read on; kOutputFailed: standard output cannot be
+  // written. kFail and kOutputFailed have been reported.
+  enum class Step { kWait, kRecheck, kStop, kFail, kOutputFailed };
+
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
-  Follower(const char* name, std::string path, OutputSink& out);
+  Follower(const char* name, std::string path, FileOutput& out, viewer_platform::ChangeWaiter& waiter);
   ~Follower();
   Follower(const Follower&) = delete;
   Follower& operator=(const Follower&) = delete;
 
-  // Shows the last lines, then follows until a stop is requested or the output is gone; returns the
-  // exit status.
-  int Run(const ShowOptions& options);
+  // Opens the file; false, said on standard error, when it cannot be.
+  bool Open();
+  [[nodiscard]] bool IsStream() const { return !viewer_platform::CanSeek(file_); }
+  // Shows the file's last lines; when following, its watches are set before the first read.
+  Step ShowLastLines(const ShowOptions& options);
+  // Shows a stream's last lines and, when following, everything after them until it ends.
+  Step ShowStream(const ShowOptions& options);
+  // Looks at what the name stands for now, and at the day.
+  Step Check();
+  Step CatchUp();
+  // Tells the output that a wait begins.
+  Step Idle() { return Written(out_.Idle()); }
+  // How long the next wait may last at most, in milliseconds; negative for no limit.
+  [[nodiscard]] int WaitLimit() const;
+  // The followed file's name as given, which the day's rollover changes.
+  [[nodiscard]] const std::string& name() const { return name_; }
+  // The step that follows a write to the output, the failure to write reported.
+  static Step Written(viewer_platform::WriteResult result);
 
  private:
   // How long a file is still read after the name has come to stand for another: a writer may add lines
   // to it before it reopens the name.
   static constexpr std::chrono::milliseconds kRetireAfter{5000};
-
-  // kWait: all caught up, wait for a change; kRecheck: look again at once.
-  enum class Step { kWait, kRecheck, kStop, kFail };
 
   // A file no longer at the name, still read until its time is up.
   struct Retiring {
@@ -54,14 +72,11 @@ class Follower {
     std::chrono::steady_clock::time_point until;
   };
 
-  bool Open();
-  Step ShowLastLines(const ShowOptions& options);
-  Step FollowStream(const ShowOptions& options);
   Step ShowStreamLastLines(const ShowOptions& options);
+  // The next bytes of the stream, once the output has been told that a wait begins when none are at hand.
+  viewer_platform::StreamRead ReadStream(int limitMilliseconds, std::size_t& count);
   Step Write(std::span<const char> bytes);
   Step EndOfFile();
-  static Step Written(viewer_platform::WriteResult result);
-  Step CatchUp();
   Step CatchUpRetiring();
   Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);
   [[nodiscard]] std::ptrdiff_t WholeLinesIn(std::ptrdiff_t count) const;
@@ -74,7 +89,6 @@ class Follower {
   Step Retire();
   Step CloseRetiring();
   void Watch();
-  [[nodiscard]] int WaitLimit() const;
   void CloseFile();
   void Report(const char* what, const std::string& detail = {}) const;
   [[nodiscard]] std::string ShownName() const;
@@ -89,5 +103,7 @@ class Follower {
   // One block for every read; left uninitialised, as clearing it would cost more than the start-up.
   std::unique_ptr<char[]> storage_;
   std::span<char> buffer_;
-  OutputSink& out_;
+  FileOutput& out_;
+  viewer_platform::ChangeWaiter& waiter_;
+  std::size_t watchKey_;
 };

@@ -26,13 +26,14 @@ std::span<const char> AfterSkippedLines(std::span<const char> bytes, std::size_t
 
 }  // namespace
 
-// From line K on (-n +K), a stream is shown as it arrives once K - 1 lines have passed.
-Follower::Step Follower::FollowStream(const ShowOptions& options) {
+// From line K on (-n +K), a stream is shown as it arrives once K - 1 lines have passed; without
+// following, only until its end.
+Follower::Step Follower::ShowStream(const ShowOptions& options) {
   std::size_t linesToSkip = options.fromLine && options.lineCount > 0 ? options.lineCount - 1 : 0;
   Step step = options.fromLine ? Step::kWait : ShowStreamLastLines(options);
   while (step == Step::kWait) {
     std::size_t count = 0;
-    switch (vp::ReadStream(file_, buffer_, -1, count)) {
+    switch (ReadStream(-1, count)) {
       case vp::StreamRead::kData: {
         const std::span<const char> shown = AfterSkippedLines(buffer_.first(count), linesToSkip);
         step = shown.empty() ? Step::kWait : Write(shown);
@@ -51,6 +52,15 @@ Follower::Step Follower::FollowStream(const ShowOptions& options) {
     }
   }
   return step;
+}
+
+vp::StreamRead Follower::ReadStream(int limitMilliseconds, std::size_t& count) {
+  const vp::StreamRead read = vp::ReadStream(file_, buffer_, 0, count);
+  if (read != vp::StreamRead::kIdle || limitMilliseconds == 0 || vp::StopRequested() ||
+      Idle() != Step::kWait) {
+    return read;
+  }
+  return vp::ReadStream(file_, buffer_, limitMilliseconds, count);
 }
 
 // Without following, the last lines are those at the end of the input; when following, those that have

@@ -78,6 +78,7 @@ Follower::Step Follower::CheckRollover() {
   const std::string announcement = name_ + ": a new day began; following " + nextLog->name;
   name_ = nextLog->name;
   path_ = nextLog->path;
+  out_.Rename(name_);
   rollover_->Follow(*nextLog);
   return Adopt(next, nextId, announcement);
 }

@@ -1,66 +1,18 @@
-// cmdtail [OPTIONS] [FILE]: shows the last lines of FILE and, with -f, everything appended to it until
-// stopped; --help lists the options.
+// cmdtail [OPTIONS] [FILE]...: shows the last lines of each FILE and, with -f, everything appended to
+// them until stopped; --help lists the options.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "arguments.h"
 #include "charset_converter.h"
-#include "colour_stage.h"
-#include "decode_stage.h"
-#include "follower.h"
-#include "output_sink.h"
+#include "tail.h"
 #include "terminal.h"
 #include "viewer_platform.h"
 
 namespace {
-
-// The stages between the follower and standard output: raw -> decode -> colour -> write. Without
-// either stage the follower writes straight to standard output.
-class OutputChain {
- public:
-  // False, after saying so on standard error, when the encoding is unknown.
-  bool Build(const char* encoding, bool colour) {
-    OutputSink* next = &standard_;
-    std::unique_ptr<CharsetConverter> converter;
-    if (encoding != nullptr) {
-      const std::string charset = OutputCharset();
-      converter = OpenConverter(encoding, charset.c_str());
-      if (converter == nullptr) {
-        std::fprintf(stderr, "cmdtail: unknown encoding %s\n", encoding);
-        return false;
-      }
-      console_ = terminal::OpenConsoleText();
-      if (console_ != nullptr) {
-        next = console_.get();
-      } else if (CanonicalCharsetName(encoding) == CanonicalCharsetName(charset)) {
-        converter.reset();
-      }
-    }
-    if (colour) {
-      colour_ = std::make_unique<ColourStage>(*next);
-      next = colour_.get();
-    }
-    if (converter != nullptr) {
-      decode_ = std::make_unique<DecodeStage>(std::move(converter), *next);
-      next = decode_.get();
-    }
-    head_ = next;
-    return true;
-  }
-
-  OutputSink& head() { return *head_; }
-
- private:
-  StandardOutput standard_;
-  std::unique_ptr<OutputSink> console_;
-  std::unique_ptr<ColourStage> colour_;
-  std::unique_ptr<DecodeStage> decode_;
-  OutputSink* head_ = &standard_;
-};
 
 // The option's value, else the environment's CMDTAIL_ENCODING, else none.
 const char* EncodingOf(const Arguments& arguments) {
@@ -71,7 +23,7 @@ const char* EncodingOf(const Arguments& arguments) {
   return fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : nullptr;
 }
 
-bool WantsColour(ColourMode mode) {
+bool WantsColour(ColourMode mode, terminal::Session& session) {
   if (mode == ColourMode::kNever) {
     return false;
   }
@@ -81,7 +33,19 @@ bool WantsColour(ColourMode mode) {
       return false;
     }
   }
-  return terminal::EnableColour();
+  return session.EnableColour();
+}
+
+bool WantsHeaders(const Arguments& arguments) {
+  switch (arguments.headers) {
+    case Arguments::Headers::kAlways:
+      return true;
+    case Arguments::Headers::kNever:
+      return false;
+    case Arguments::Headers::kSeveralFiles:
+      break;
+  }
+  return arguments.files.size() > 1;
 }
 
 // The status after text written through the C library's standard output: 1, said on standard error,
@@ -94,12 +58,9 @@ int EndOfText() {
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  const Arguments arguments = ParseArguments(argc, argv);
+int Run(const Arguments& arguments) {
   if (!arguments.error.empty()) {
-    std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [OPTIONS] [FILE]; see cmdtail --help)\n",
+    std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)\n",
                  arguments.error.c_str());
     return 2;
   }
@@ -111,21 +72,35 @@ int main(int argc, char* argv[]) {
     std::printf("cmdtail %s\n", CMDTAIL_VERSION);
     return EndOfText();
   }
-  OutputChain output;
-  if (!output.Build(EncodingOf(arguments), WantsColour(arguments.colour))) {
+  const char* encoding = EncodingOf(arguments);
+  if (encoding != nullptr && OpenConverter(encoding, OutputCharset().c_str()) == nullptr) {
+    std::fprintf(stderr, "cmdtail: unknown encoding %s\n", encoding);
     return 2;
   }
+  // Whatever it changes of the terminal is put back as the session ends, with the run.
+  terminal::Session session;
+  const OutputSettings settings{.encoding = encoding,
+                                .colour = WantsColour(arguments.colour, session),
+                                .visible = !arguments.raw && terminal::OutputIsTerminal(),
+                                .headers = WantsHeaders(arguments)};
   if (!viewer_platform::PrepareProcess()) {
     std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
                  viewer_platform::LastErrorText().c_str());
     return 1;
   }
-  Follower follower(arguments.file, viewer_platform::ToNativePath(arguments.file), output.head());
-  const int status = follower.Run({.lineCount = arguments.lineCount,
-                                   .fromLine = arguments.fromLine,
-                                   .follow = arguments.follow,
-                                   .rollover = arguments.rollover});
-  // Shows what is still held at the end of the input.
-  output.head().EndOfFile();
+  Tail tail(arguments.files, settings, session);
+  return tail.Run({.lineCount = arguments.lineCount,
+                   .fromLine = arguments.fromLine,
+                   .follow = arguments.follow,
+                   .rollover = arguments.rollover});
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const int status = Run(ParseArguments(argc, argv));
+  if (status != 0) {
+    terminal::HoldErrorInView();
+  }
   return status;
 }

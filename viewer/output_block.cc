@@ -26,3 +26,13 @@ vp::WriteResult OutputBlock::Flush() {
   }
   return next_.Write(std::span(bytes_).first(std::exchange(size_, 0)));
 }
+
+vp::WriteResult OutputBlock::EndOfFile() {
+  const vp::WriteResult result = Flush();
+  return result == vp::WriteResult::kWritten ? next_.EndOfFile() : result;
+}
+
+vp::WriteResult OutputBlock::Idle() {
+  const vp::WriteResult result = Flush();
+  return result == vp::WriteResult::kWritten ? next_.Idle() : result;
+}

@@ -21,6 +21,9 @@ class OutputBlock {
   // on whole, in a write of its own, so it is never split.
   viewer_platform::WriteResult Put(std::string_view text);
   viewer_platform::WriteResult Flush();
+  // Flushes, then passes the mark on to the next sink.
+  viewer_platform::WriteResult EndOfFile();
+  viewer_platform::WriteResult Idle();
 
  private:
   OutputSink& next_;

@@ -54,4 +54,14 @@ WriteResult WriteOut(std::span<const char> bytes) {
   return WriteResult::kWritten;
 }
 
+void WriteOutAtEnd(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (written < 0 && errno != EINTR) {
+      return;
+    }
+    bytes.remove_prefix(written < 0 ? 0 : static_cast<std::size_t>(written));
+  }
+}
+
 }  // namespace viewer_platform

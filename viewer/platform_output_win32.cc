@@ -25,4 +25,14 @@ WriteResult WriteOut(std::span<const char> bytes) {
   return WriteResult::kWritten;
 }
 
+void WriteOutAtEnd(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const int written = _write(1, bytes.data(), static_cast<unsigned>(bytes.size()));
+    if (written <= 0) {
+      return;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
 }  // namespace viewer_platform

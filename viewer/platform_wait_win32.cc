@@ -1,10 +1,5 @@
-// Stop requests and waiting on Windows: console control events request a stop, and waiting is a
-// short poll.
-#include <fcntl.h>
-#include <io.h>
+// Waiting on Windows: notification is not used, and every wait is a short poll.
 #include <windows.h>
-
-#include <cstdio>
 
 #include "viewer_platform.h"
 
@@ -13,24 +8,22 @@ namespace {
 
 constexpr DWORD kPollMilliseconds = 100;
 
-volatile LONG g_stopRequested = 0;
-
-BOOL WINAPI RequestStop(DWORD /*event*/) {
-  InterlockedExchange(&g_stopRequested, 1);
-  return TRUE;
-}
-
 }  // namespace
 
-bool PrepareProcess() {
-  return _setmode(_fileno(stdout), _O_BINARY) != -1 && SetConsoleCtrlHandler(RequestStop, TRUE) != FALSE;
-}
+struct ChangeWaiter::State {
+  std::size_t names = 0;
+};
 
-bool StopRequested() { return g_stopRequested != 0; }
+ChangeWaiter::ChangeWaiter() : state_(std::make_unique<State>()) {}
 
-void WatchForChanges(const std::string& /*path*/, std::span<const FileHandle> /*openFiles*/) {}
+ChangeWaiter::~ChangeWaiter() = default;
 
-void WaitForChange(int limitMilliseconds) {
+std::size_t ChangeWaiter::Add() { return state_->names++; }
+
+void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
+                         std::span<const FileHandle> /*openFiles*/) {}
+
+void ChangeWaiter::Wait(int limitMilliseconds) {
   Sleep(limitMilliseconds >= 0 && static_cast<DWORD>(limitMilliseconds) < kPollMilliseconds
             ? static_cast<DWORD>(limitMilliseconds)
             : kPollMilliseconds);

@@ -1,13 +1,24 @@
 #include <unistd.h>
 
+
+#include "charset_converter.h"
 #include "terminal.h"
 
 namespace terminal {
 
 bool OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
-bool EnableColour() { return true; }
+// Decoded text is written in the locale's set, which is also what the terminal is taken to read.
+bool ReadsUtf8(bool /*decoded*/) { return CanonicalCharsetName(OutputCharset()) == "UTF8"; }
 
 std::unique_ptr<OutputSink> OpenConsoleText() { return nullptr; }
+
+Session::~Session() = default;
+
+bool Session::EnableColour() { return true; }
+
+void Session::ShowTitle(const std::string& /*names*/) {}
+
+void HoldErrorInView() {}
 
 }  // namespace terminal

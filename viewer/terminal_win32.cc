@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdio>
 
 #include "terminal.h"
 
@@ -8,6 +9,8 @@ namespace terminal {
 namespace {
 
 namespace vp = viewer_platform;
+
+constexpr ULONGLONG kHoldMilliseconds = 10000;
 
 HANDLE StandardOutputHandle() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 
@@ -66,17 +69,78 @@ bool OutputIsTerminal() {
   return GetConsoleMode(StandardOutputHandle(), &mode) != FALSE;
 }
 
-bool EnableColour() {
+// Decoded text reaches a console as wide characters, and is UTF-8 elsewhere; raw bytes are read in the
+// console's code page.
+bool ReadsUtf8(bool decoded) { return decoded || GetConsoleOutputCP() == CP_UTF8; }
+
+std::unique_ptr<OutputSink> OpenConsoleText() {
+  return OutputIsTerminal() ? std::make_unique<ConsoleText>() : nullptr;
+}
+
+Session::~Session() {
+  if (modeChanged_) {
+    SetConsoleMode(StandardOutputHandle(), static_cast<DWORD>(mode_));
+  }
+  if (titleChanged_) {
+    SetConsoleTitleW(title_.c_str());
+  }
+}
+
+bool Session::EnableColour() {
   DWORD mode = 0;
   if (GetConsoleMode(StandardOutputHandle(), &mode) == FALSE) {
     return true;
   }
-  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
-         SetConsoleMode(StandardOutputHandle(), mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != FALSE;
+  if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) {
+    return true;
+  }
+  if (SetConsoleMode(StandardOutputHandle(), mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) == FALSE) {
+    return false;
+  }
+  mode_ = mode;
+  modeChanged_ = true;
+  return true;
 }
 
-std::unique_ptr<OutputSink> OpenConsoleText() {
-  return OutputIsTerminal() ? std::make_unique<ConsoleText>() : nullptr;
+void Session::ShowTitle(const std::string& names) {
+  if (!OutputIsTerminal()) {
+    return;
+  }
+  if (!titleChanged_) {
+    std::array<wchar_t, 1024> title{};
+    GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+    title_ = title.data();
+    titleChanged_ = true;
+  }
+  SetConsoleTitleA((names + " - cmdtail").c_str());
+}
+
+void HoldErrorInView() {
+  DWORD processes[2];
+  if (GetConsoleProcessList(processes, 2) != 1) {
+    return;
+  }
+  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  if (input == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  std::fputs("Press any key to close this window.\n", stderr);
+  std::fflush(stderr);
+  FlushConsoleInputBuffer(input);
+  const ULONGLONG deadline = GetTickCount64() + kHoldMilliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    if (WaitForSingleObject(input, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+      break;
+    }
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    if (ReadConsoleInputW(input, &record, 1, &count) == FALSE ||
+        (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != FALSE)) {
+      break;
+    }
+  }
+  CloseHandle(input);
 }
 
 }  // namespace terminal

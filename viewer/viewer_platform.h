@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 // The operating system services the viewer needs. Each platform source implements them for one
 // system; the viewer's logic above this layer is shared.
@@ -58,21 +60,40 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.
 bool OpenFileHoldsDeletedName();
 
-// Writes all bytes to standard output.
+// Writes all bytes to standard output, giving way to a stop request.
 WriteResult WriteOut(std::span<const char> bytes);
+// Writes a last few bytes to standard output even after a stop, without waiting for a full output.
+void WriteOutAtEnd(std::string_view bytes);
 // True once standard output is a pipe or socket whose reader has gone away.
 bool OutputGone();
 
 // The reason for the last failed call above, as one line of text.
 std::string LastErrorText();
 
-// Points change notification at the open files and at every directory the name passes through to
-// reach its file, wherever that lives. Where notification cannot be trusted (a remote or FUSE file
-// system, a name that leads nowhere, a lost watch) waiting polls, and watches are set again.
-void WatchForChanges(const std::string& path, std::span<const FileHandle> openFiles = {});
-// Returns when a watched file or directory may have changed, at the latest after a short poll
-// interval where notification is unavailable or after limitMilliseconds (no limit when negative), or as
-// soon as a stop is requested or the output's reader goes away.
-void WaitForChange(int limitMilliseconds = -1);
+// Waits for changes to the files followed under a set of names. Each name is watched with the files
+// open for it, and every directory it passes through to reach its file, wherever that lives. Where
+// notification cannot be trusted (a remote or FUSE file system, a name that leads nowhere, a lost
+// watch) waiting polls, and watches are set again.
+class ChangeWaiter {
+ public:
+  ChangeWaiter();
+  ~ChangeWaiter();
+  ChangeWaiter(const ChangeWaiter&) = delete;
+  ChangeWaiter& operator=(const ChangeWaiter&) = delete;
+
+  // A new name to watch; returns its key.
+  std::size_t Add();
+  // Points notification for the name under `key` at `path` and its open files, replacing what it
+  // watched before.
+  void Watch(std::size_t key, const std::string& path, std::span<const FileHandle> openFiles);
+  // Returns when a watched file or directory may have changed, at the latest after a short poll
+  // interval where notification is unavailable or after limitMilliseconds (no limit when negative), or
+  // as soon as a stop is requested or the output's reader goes away.
+  void Wait(int limitMilliseconds);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace viewer_platform

@@ -9,10 +9,15 @@ Arguments Parse(std::vector<const char*> args) {
   return ParseArguments(static_cast<int>(args.size()), args.data());
 }
 
+std::vector<std::string> FilesOf(std::vector<const char*> args) {
+  const Arguments arguments = Parse(std::move(args));
+  return {arguments.files.begin(), arguments.files.end()};
+}
+
 TEST(ParseArguments, TakesTheFileAndTheDefaults) {
   const Arguments arguments = Parse({"-f", "C:\\log\\app.20240101"});
   EXPECT_EQ(arguments.error, "");
-  EXPECT_STREQ(arguments.file, "C:\\log\\app.20240101");
+  EXPECT_EQ(FilesOf({"-f", "C:\\log\\app.20240101"}), std::vector<std::string>{"C:\\log\\app.20240101"});
   EXPECT_TRUE(arguments.follow);
   EXPECT_EQ(arguments.lineCount, kDefaultLineCount);
   EXPECT_FALSE(arguments.fromLine);
@@ -23,11 +28,20 @@ TEST(ParseArguments, TakesTheFileAndTheDefaults) {
 }
 
 TEST(ParseArguments, ReadsStandardInputWithoutAFileAndDoesNotFollowWithoutF) {
-  EXPECT_STREQ(Parse({}).file, "-");
+  EXPECT_EQ(FilesOf({}), std::vector<std::string>{"-"});
   EXPECT_FALSE(Parse({"log"}).follow);
   EXPECT_TRUE(Parse({"-F", "log"}).follow);
-  EXPECT_STREQ(Parse({"-n", "3", "-"}).file, "-");
-  EXPECT_STREQ(Parse({"--", "-f"}).file, "-f");
+  EXPECT_EQ(FilesOf({"-n", "3", "-"}), std::vector<std::string>{"-"});
+  EXPECT_EQ(FilesOf({"--", "-f"}), std::vector<std::string>{"-f"});
+}
+
+TEST(ParseArguments, TakesSeveralFilesInOrderAndTheirHeaders) {
+  EXPECT_EQ(FilesOf({"a", "-f", "b", "-"}), (std::vector<std::string>{"a", "b", "-"}));
+  EXPECT_EQ(Parse({"a", "b"}).headers, Arguments::Headers::kSeveralFiles);
+  EXPECT_EQ(Parse({"-q", "a"}).headers, Arguments::Headers::kNever);
+  EXPECT_EQ(Parse({"--silent", "a"}).headers, Arguments::Headers::kNever);
+  EXPECT_EQ(Parse({"-fv", "a"}).headers, Arguments::Headers::kAlways);
+  EXPECT_EQ(Parse({"-v", "--quiet", "a"}).headers, Arguments::Headers::kNever);
 }
 
 TEST(ParseArguments, TakesEveryFormOfTheLineCount) {
@@ -49,9 +63,10 @@ TEST(ParseArguments, TakesEveryFormOfTheLineCount) {
 }
 
 TEST(ParseArguments, TakesTheOutputOptions) {
-  const Arguments arguments = Parse({"--no-rollover", "--encoding", "CP949", "--color=never", "log"});
+  const Arguments arguments = Parse({"--no-rollover", "--encoding", "CP949", "--color=never", "--raw", "log"});
   EXPECT_EQ(arguments.error, "");
   EXPECT_FALSE(arguments.rollover);
+  EXPECT_TRUE(arguments.raw);
   EXPECT_STREQ(arguments.encoding, "CP949");
   EXPECT_EQ(arguments.colour, ColourMode::kNever);
   EXPECT_STREQ(Parse({"--encoding=EUC-KR"}).encoding, "EUC-KR");
@@ -79,7 +94,7 @@ TEST(ParseArguments, RefusesWhatItCannotRead) {
                                                                 {"--color", "", "log"},
                                                                 {"--color=sometimes", "log"},
                                                                 {"--help=yes"},
-                                                                {"a", "b"},
+                                                                {"--raw=yes", "log"},
                                                                 {"-x", "--help"}}) {
     const Arguments arguments = Parse(args);
     EXPECT_NE(arguments.error, "") << args[0];

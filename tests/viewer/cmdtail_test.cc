@@ -105,6 +105,24 @@ TEST_F(CmdtailTest, PassesPartialLinesAndRawBytesUnchanged) {
   EXPECT_TRUE(viewer->WaitForOut(std::string("\xC7\xD1\xB1\xB9\xBE\xEE\r\n\0z", 10)));
 }
 
+class TerminalTest : public CmdtailTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+// On a terminal (a pseudo-terminal, which ends lines in CR LF) the log's escape sequences never reach it
+// as such, unless asked for.
+TEST_P(TerminalTest, ShowsTheLogsControlCharactersAsAskedFor) {
+  WriteFile(log_, "a\x1b]0;PWNED\a\x1b[2J\n");
+  ChildProcess viewer({"/usr/bin/script", "-qec",
+                       std::string("env NO_COLOR=1 '") + CMDTAIL_PATH + "' " + GetParam().first + " '" + log_ + "'",
+                       "/dev/null"});
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+  EXPECT_EQ(viewer.out(), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, TerminalTest,
+                         ::testing::Values(std::pair{"-n 1", "a^[]0;PWNED^G^[[2J\r\n"},
+                                           std::pair{"--raw -n 1", "a\x1b]0;PWNED\a\x1b[2J\r\n"}),
+                         [](const auto& info) { return info.index == 0 ? "Visible" : "Raw"; });
+
 TEST_F(CmdtailTest, NeverJoinsAHalfCharacterToWhatFollowsATruncation) {
   // Half a code page 949 character; truncated to one byte that would complete it.
   WriteFile(log_, "a\xC7");
@@ -471,7 +489,7 @@ INSTANTIATE_TEST_SUITE_P(
         Shows("FromLineK", {}, {"-n", "+4", "LOG"}, "\xC7\xD1\xB1\xB9 ERROR\nlast\n"),
         Shows("FromLineBeyondTheEnd", {}, {"--lines=+9", "LOG"}, ""),
         Shows("Version", {}, {"--version"}, "cmdtail " CMDTAIL_VERSION "\n"),
-        RunCase{"Help", {}, {"LOG", "--help"}, "usage: cmdtail [OPTIONS] [FILE]\n", "", 0, true}),
+        RunCase{"Help", {}, {"LOG", "--help"}, "usage: cmdtail [OPTIONS] [FILE]...\n", "", 0, true}),
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -495,6 +513,84 @@ INSTANTIATE_TEST_SUITE_P(
         Shows("NoColourOrDecodingOnAPipeByDefault", {}, {"-n", "3", "LOG"}, kWarnAndError + "last\n")),
     [](const auto& info) { return info.param.name; });
 
+// Runs cmdtail in the test's directory, where the files are named as given.
+std::unique_ptr<ChildProcess> StartIn(const TempDirectory& directory, const std::string& args) {
+  return std::make_unique<ChildProcess>(std::vector<std::string>{
+      "/bin/sh", "-c", "cd '" + directory.path() + "' && exec '" + CMDTAIL_PATH + "' " + args});
+}
+
+constexpr const char* kHeaderCases[] = {"SeveralFiles", "Quiet", "Verbose"};
+
+class HeadersTest : public CmdtailTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(HeadersTest, NameTheFilesAsAsked) {
+  WriteFile(directory_.File("a"), "a1\na2\n");
+  WriteFile(directory_.File("b"), "");
+  auto viewer = StartIn(directory_, GetParam().first);
+  EXPECT_EQ(viewer->WaitForExit(), 0);
+  EXPECT_EQ(viewer->out(), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, HeadersTest,
+                         ::testing::Values(std::pair{"-n 1 a b", "==> a <==\na2\n\n==> b <==\n"},
+                                           std::pair{"-q -n 1 a b", "a2\n"},
+                                           std::pair{"-v -n 1 a", "==> a <==\na2\n"}),
+                         [](const auto& info) { return kHeaderCases[info.index]; });
+
+// A file that cannot be opened is left out, and the run's status says so.
+TEST_F(CmdtailTest, FollowsSeveralFilesAndNamesEachAsOutputSwitches) {
+  WriteFile(directory_.File("a"), "a1\na2\n");
+  WriteFile(directory_.File("b"), "b1\n");
+  auto viewer = StartIn(directory_, "-n 1 -f a missing b");
+  std::string expected = "==> a <==\na2\n\n==> b <==\nb1\n";
+  ASSERT_TRUE(viewer->WaitForOut(expected)) << viewer->out();
+  EXPECT_TRUE(viewer->WaitForErrContaining("cmdtail: cannot open missing: No such file or directory\n"));
+  AppendFile(directory_.File("b"), "b2\n");
+  ASSERT_TRUE(viewer->WaitForOut(expected += "b2\n")) << viewer->out();
+  AppendFile(directory_.File("a"), "a3\n");
+  ASSERT_TRUE(viewer->WaitForOut(expected += "\n==> a <==\na3\n")) << viewer->out();
+  viewer->SignalGroup(SIGTERM);
+  EXPECT_EQ(viewer->WaitForExit(), 1);
+}
+
+// Wherever the reads of the file cut its lines, every complete ERROR line comes out red.
+TEST_F(CmdtailTest, ColoursEveryCompleteLineWhereverTheReadsCutIt) {
+  std::string content;
+  for (int i = 0; i < 5000; ++i) {
+    content += (i % 3 == 0 ? "ERROR " : "ok ") + std::string(static_cast<std::size_t>(i * 7919 % 3000), 'x') + "\n";
+  }
+  WriteFile(log_, content);
+  ChildProcess viewer({CMDTAIL_PATH, "-n", "+1", "--color=always", log_});
+  ASSERT_EQ(viewer.WaitForExit(), 0);
+  std::size_t errorLines = 0;
+  for (std::size_t at = 0; at < viewer.out().size();) {
+    const std::size_t end = viewer.out().find('\n', at);
+    const std::string line = viewer.out().substr(at, end - at);
+    if (line.find("ERROR") != std::string::npos) {
+      ++errorLines;
+      EXPECT_TRUE(line.starts_with("\x1b[31mERROR ") && line.ends_with("\x1b[0m")) << "line " << at;
+    }
+    at = end + 1;
+  }
+  EXPECT_EQ(errorLines, 1667u);
+}
+
+// A stop that lands inside a coloured line still leaves the output uncoloured.
+TEST_F(CmdtailTest, ClosesAColourLeftOpenByAStop) {
+  std::string content;
+  for (int i = 0; i < 200; ++i) {
+    content += "WARN " + std::string(100000, 'w') + "\n";
+  }
+  WriteFile(log_, content);
+  auto viewer = Start({"-n", "+1", "--color=always"}, log_);
+  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->out().size() > 1000000; }));
+  viewer->SignalGroup(SIGINT);
+  ASSERT_EQ(viewer->WaitForExit(), 0);
+  const std::size_t lastEscape = viewer->out().rfind("\x1b[");
+  ASSERT_NE(lastEscape, std::string::npos);
+  EXPECT_EQ(viewer->out().substr(lastEscape, 4), "\x1b[0m");
+}
+
 class BadCommandLineTest : public CmdtailTest,
                            public ::testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -516,6 +612,6 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, BadCommandLineTest,
                                            std::vector<std::string>{"-n", "x", "-f", "LOG"},
                                            std::vector<std::string>{"-x", "-f", "LOG"},
                                            std::vector<std::string>{"--color=blue", "LOG"},
-                                           std::vector<std::string>{"LOG", "LOG"}));
+                                           std::vector<std::string>{"--lines=", "LOG"}));
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The decode and colour stages, each alone in front of a sink that records what reaches it.
+// The decode, colour and visible stages, each alone in front of a sink that records what reaches it.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -6,6 +6,7 @@
 
 #include "colour_stage.h"
 #include "decode_stage.h"
+#include "visible_stage.h"
 
 namespace {
 
@@ -126,17 +127,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourCase{"ERRORS error xERROR ERROR_1 WARNED 2WARN\n",
                                  "ERRORS error xERROR ERROR_1 WARNED 2WARN\n"},
                       ColourCase{"\xED\x95\x9C ERROR\n\n", "\x1b[31m\xED\x95\x9C ERROR\x1b[0m\n\n"},
-                      ColourCase{"a\nERROR, no newline yet", "a\nERROR, no newline yet"}));
+                      ColourCase{"a\nERROR, no newline yet", "a\n"}));
 
-TEST(ColourStage, PassesALineArrivingInPiecesAtOnceAndUncoloured) {
+// Colour does not depend on where reads cut a line, only on whether its start had to go out while
+// waiting for the writer.
+TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAWait) {
   Recorder recorder;
   ColourStage colour(recorder);
   colour.Write(std::string_view("x ERR"));
-  EXPECT_EQ(recorder.text, "x ERR");
+  EXPECT_EQ(recorder.text, "");
   colour.Write(std::string_view("OR\nERROR"));
-  EXPECT_EQ(recorder.text, "x ERROR\nERROR");
-  colour.Write(std::string_view(" more\nERROR\n"));
-  EXPECT_EQ(recorder.text, "x ERROR\nERROR more\n\x1b[31mERROR\x1b[0m\n");
+  EXPECT_EQ(recorder.text, "\x1b[31mx ERROR\x1b[0m\n");
+  colour.Idle();
+  EXPECT_EQ(recorder.text, "\x1b[31mx ERROR\x1b[0m\nERROR");
+  colour.Write(std::string_view(" more\nERROR"));
+  colour.EndOfFile();
+  EXPECT_EQ(recorder.text, "\x1b[31mx ERROR\x1b[0m\nERROR more\n\x1b[31mERROR\x1b[0m");
 }
 
 TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
@@ -152,10 +158,56 @@ TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
     for (std::size_t at = 0; at < input.size();) {
       const std::size_t length = std::min<std::size_t>(1 + random() % 30, input.size() - at);
       colour.Write(std::span(input).subspan(at, length));
+      if (random() % 4 == 0) {
+        colour.Idle();
+      }
       at += length;
     }
+    colour.EndOfFile();
     EXPECT_EQ(WithoutEscapeSequences(recorder.text), input);
   }
+}
+
+}  // namespace
+
+namespace {
+
+struct VisibleCase {
+  const char* input;
+  const char* shown;
+};
+
+void PrintTo(const VisibleCase& testCase, std::ostream* out) { *out << ::testing::PrintToString(testCase.input); }
+
+class VisibleControls : public ::testing::TestWithParam<VisibleCase> {};
+
+// However the text is cut into writes, the same visible text comes out.
+TEST_P(VisibleControls, ShowsEachControlVisiblyWhereverTheTextIsCut) {
+  const std::string input = GetParam().input;
+  for (std::size_t cut = 0; cut <= input.size(); ++cut) {
+    Recorder recorder;
+    VisibleStage visible(recorder);
+    visible.ReadAsUtf8(true);
+    visible.Write(std::span(input).first(cut));
+    visible.Write(std::span(input).subspan(cut));
+    visible.EndOfFile();
+    EXPECT_EQ(recorder.text, GetParam().shown) << "cut at " << cut;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, VisibleControls,
+    ::testing::Values(VisibleCase{"plain\ttext\n", "plain\ttext\n"},
+                      VisibleCase{"a\x1b]0;PWNED\a\x1b[2J\n", "a^[]0;PWNED^G^[[2J\n"},
+                      VisibleCase{"crlf\r\nlone\rcr\r", "crlf\r\nlone^Mcr^M"},
+                      VisibleCase{"del\x7f nul\x01\x1f", "del^? nul^A^_"},
+                      VisibleCase{"c1 \xC2\x9B" "31m \xC2\x85 kept \xC2\xA0\xC3\xA9\xC2", "c1 <U+009B>31m <U+0085> kept \xC2\xA0\xC3\xA9\xC2"}));
+
+TEST(VisibleStage, LeavesC1BytesAloneInTextThatIsNotUtf8) {
+  Recorder recorder;
+  VisibleStage visible(recorder);
+  visible.Write(std::string_view("\xC2\x9B\x1b"));
+  EXPECT_EQ(recorder.text, "\xC2\x9B^[");
 }
 
 }  // namespace

@@ -1,0 +1,74 @@
+#include "file_output.h"
+
+#include <utility>
+
+#include "charset_converter.h"
+#include "terminal.h"
+
+namespace vp = viewer_platform;
+
+SharedOutput::SharedOutput(bool headers) : console_(terminal::OpenConsoleText()), headers_(headers) {}
+
+vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
+  const bool first = last_ == nullptr;
+  if (!headers_ || std::exchange(last_, file) == file) {
+    return vp::WriteResult::kWritten;
+  }
+  const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
+  return standard_.Write(header);
+}
+
+FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name)
+    : settings_(settings), shared_(shared), name_(std::move(name)) {
+  if (settings.colour) {
+    colour_ = std::make_unique<ColourStage>(*text_);
+    text_ = colour_.get();
+  }
+  if (settings.visible) {
+    visible_ = std::make_unique<VisibleStage>(*text_);
+    text_ = visible_.get();
+  }
+  head_ = text_;
+}
+
+bool FileOutput::Begin(const char* encoding) {
+  const std::string asked = encoding != nullptr ? encoding : "";
+  if (begun_ && asked == encoding_) {
+    return true;
+  }
+  begun_ = true;
+  encoding_ = asked;
+  decode_.reset();
+  head_ = text_;
+  decoded_ = encoding != nullptr;
+  if (visible_ != nullptr) {
+    visible_->ReadAsUtf8(terminal::ReadsUtf8(decoded_));
+  }
+  if (!decoded_) {
+    return true;
+  }
+  const std::string charset = OutputCharset();
+  std::unique_ptr<CharsetConverter> converter = OpenConverter(encoding, charset.c_str());
+  if (converter == nullptr) {
+    return false;
+  }
+  // Text already in the output's set passes as it is, but into a Windows console's wide output.
+  if (CanonicalCharsetName(encoding) == CanonicalCharsetName(charset) &&
+      &shared_.Target(true) == &shared_.Target(false)) {
+    return true;
+  }
+  decode_ = std::make_unique<DecodeStage>(std::move(converter), *text_);
+  head_ = decode_.get();
+  return true;
+}
+
+void FileOutput::CloseColour() {
+  if (colour_ != nullptr) {
+    colour_->CloseColour();
+  }
+}
+
+vp::WriteResult FileOutput::Labelled::Write(std::span<const char> bytes) {
+  const vp::WriteResult result = owner_.shared_.SwitchTo(&owner_, owner_.name_);
+  return result == vp::WriteResult::kWritten ? owner_.shared_.Target(owner_.decoded_).Write(bytes) : result;
+}
