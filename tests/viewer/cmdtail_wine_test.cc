@@ -4,13 +4,71 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 #include "child_process.h"
 #include "midnight_case.h"
 
 namespace {
+
+// A console window of its own for a command run under Wine: a terminal of tmux, whose screen and title
+// can be read and to which keys can be sent. Wine gives a program started on a terminal a console.
+class ConsoleWindow {
+ public:
+  explicit ConsoleWindow(const std::string& command)
+      : socket_("cmdtail-test-" + std::to_string(getpid())) {
+    Tmux("new-session -d -x 150 -y 30 " + Quoted(command + "; echo status=$?; sleep 60"));
+  }
+  ~ConsoleWindow() { Tmux("kill-server"); }
+  ConsoleWindow(const ConsoleWindow&) = delete;
+  ConsoleWindow& operator=(const ConsoleWindow&) = delete;
+
+  [[nodiscard]] std::string Screen() const { return Tmux("capture-pane -p"); }
+  [[nodiscard]] std::string Title() const { return Tmux("display -p '#{pane_title}'"); }
+  void Press(const std::string& keys) const { Tmux("send-keys " + keys); }
+  // True once `done` holds of the window; false when time runs out.
+  bool WaitFor(const std::function<bool(const ConsoleWindow&)>& done, std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done(*this)) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        return false;
+      }
+      usleep(50000);
+    }
+    return true;
+  }
+  bool WaitForScreen(const std::string& text, std::chrono::milliseconds limit = 60s) const {
+    return WaitFor([&](const ConsoleWindow& window) { return window.Screen().find(text) != std::string::npos; },
+                   limit);
+  }
+
+ private:
+  static std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+      quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+  }
+
+  std::string Tmux(const std::string& arguments) const {
+    FILE* output = popen(("tmux -L " + socket_ + " " + arguments + " 2>/dev/null").c_str(), "r");
+    std::string text;
+    char block[4096];
+    for (std::size_t count = 0; output != nullptr && (count = std::fread(block, 1, sizeof block, output)) > 0;) {
+      text.append(block, count);
+    }
+    if (output != nullptr) {
+      pclose(output);
+    }
+    return text;
+  }
+
+  std::string socket_;
+};
 
 std::string ZDrivePath(std::string posixPath) {
   std::replace(posixPath.begin(), posixPath.end(), '/', '\\');
@@ -81,6 +139,45 @@ TEST_F(CmdtailUnderWineTest, ReadsAFileMadeAfterADeletionFromItsStart) {
   WriteFile(log_, "new one\nnew two\n");
   EXPECT_TRUE(viewer_->WaitForOut("old\nnew one\nnew two\n", 10s)) << viewer_->out();
   EXPECT_TRUE(viewer_->WaitForErrContaining("replaced"));
+}
+
+TEST(CmdtailInAConsole, PutsTheConsolesOutputModeBackForTheProgramsAfterIt) {
+  TempDirectory directory;
+  const std::string log = directory.File("app.log");
+  WriteFile(log, "ERROR two\n");
+  const std::string probe = ZDrivePath(CONSOLE_MODE_PROBE_PATH);
+  const ConsoleWindow window(std::string(WINE_LOADER) + " cmd /c '" + probe + " & " + ZDrivePath(WINDOWS_CMDTAIL_PATH) +
+                             " --color=always -n 1 " + ZDrivePath(log) + " & " + probe + "'");
+  ASSERT_TRUE(window.WaitForScreen("status=")) << window.Screen();
+  const std::string screen = window.Screen();
+  const std::size_t first = screen.find("console output mode");
+  const std::size_t last = screen.rfind("console output mode");
+  ASSERT_NE(first, last) << screen;
+  EXPECT_EQ(screen.substr(first, screen.find('\n', first) - first), screen.substr(last, screen.find('\n', last) - last))
+      << screen;
+}
+
+TEST(CmdtailInAConsole, NamesTheFollowedLogInTheTitleUntilItEnds) {
+  TempDirectory directory;
+  const std::string log = directory.File("app.log");
+  WriteFile(log, "one\n");
+  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " -f '" + ZDrivePath(log) + "'");
+  const std::string title = ZDrivePath(log) + " - cmdtail\n";
+  ASSERT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == title; }, 60s)) << window.Title();
+  window.Press("C-c");
+  ASSERT_TRUE(window.WaitForScreen("status=0", 10s)) << window.Screen();
+  EXPECT_NE(window.Title(), title);
+}
+
+// Started alone on its console, as from a shortcut, so that the window would close with it.
+TEST(CmdtailInAConsole, HoldsAnErrorInViewUntilAKeyIsPressed) {
+  TempDirectory directory;
+  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " '" +
+                             ZDrivePath(directory.File("missing.log")) + "'");
+  ASSERT_TRUE(window.WaitForScreen("Press any key to close this window.")) << window.Screen();
+  window.Press("x");
+  // Far sooner than the ten seconds it waits for a key.
+  EXPECT_TRUE(window.WaitForScreen("status=1", 5s)) << window.Screen();
 }
 
 }  // namespace
