@@ -50,7 +50,8 @@ int main(int argc, char* argv[]) {
   if (platform::TestAccess(logPath, platform::kAccessExists) != 0) {
     return ReportLogFailure(logPath, kFileMissing);
   }
-  if (platform::TestAccess(logPath, platform::kAccessReadable) != 0 || !platform::MayOpenForReading(logPath)) {
+  if (platform::TestAccess(logPath, platform::kAccessReadable) != 0 ||
+      !platform::MayOpenForReading(logPath)) {
     return ReportLogFailure(logPath, kNoReadPermission);
   }
   launcher.Launch(viewerPath, logPath);

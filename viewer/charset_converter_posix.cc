@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "byte_order_mark.h"
 #include "charset_converter.h"
 
 namespace {
@@ -37,8 +38,8 @@ std::string ReplacementIn(const char* to) {
 
 class IconvConverter final : public CharsetConverter {
  public:
-  IconvConverter(iconv_t converter, std::string replacement)
-      : converter_(converter), replacement_(std::move(replacement)) {}
+  IconvConverter(iconv_t converter, std::string replacement, std::size_t unitSize)
+      : converter_(converter), replacement_(std::move(replacement)), unitSize_(unitSize) {}
   ~IconvConverter() override { iconv_close(converter_); }
   IconvConverter(const IconvConverter&) = delete;
   IconvConverter& operator=(const IconvConverter&) = delete;
@@ -61,11 +62,14 @@ class IconvConverter final : public CharsetConverter {
 
   void Reset() override { iconv(converter_, nullptr, nullptr, nullptr, nullptr); }
 
+  [[nodiscard]] std::size_t UnitSize() const override { return unitSize_; }
+
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:
   iconv_t converter_;
   std::string replacement_;
+  std::size_t unitSize_;
 };
 
 }  // namespace
@@ -75,7 +79,7 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
   if (converter == kNoConverter) {
     return nullptr;
   }
-  return std::make_unique<IconvConverter>(converter, ReplacementIn(to));
+  return std::make_unique<IconvConverter>(converter, ReplacementIn(to), LineEndsOf(from).width);
 }
 
 std::string OutputCharset() {

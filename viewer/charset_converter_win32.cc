@@ -108,6 +108,8 @@ class CodePageConverter final : public CharsetConverter {
   // The code pages taken here keep no state between calls.
   void Reset() override {}
 
+  [[nodiscard]] std::size_t UnitSize() const override { return 1; }
+
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:
@@ -174,11 +176,80 @@ class CodePageConverter final : public CharsetConverter {
   std::string replacement_ = ReplacementIn(to_);
 };
 
+bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// UTF-16 of either byte order, which the code page calls do not read, into a code page: its units are
+// taken as they are, and only a surrogate without its other half is invalid.
+class Utf16Converter final : public CharsetConverter {
+ public:
+  Utf16Converter(bool bigEndian, UINT to) : bigEndian_(bigEndian), to_(to) {}
+
+  Progress Convert(std::span<const char> in, std::span<char> out) override {
+    Progress progress;
+    while (progress.read < in.size()) {
+      const std::span<const char> rest = in.subspan(progress.read);
+      const std::size_t units = rest.size() / 2;
+      // A unit gives at most three bytes of any output set (a surrogate pair four, for two units).
+      const std::size_t limit = std::min({units, wide_.size(), (out.size() - progress.written) / 3});
+      if (limit == 0) {
+        progress.stop = units == 0 ? Stop::kIncomplete : Stop::kOutputFull;
+        return progress;
+      }
+      for (std::size_t i = 0; i < limit; ++i) {
+        const auto first = static_cast<unsigned char>(rest[2 * i]);
+        const auto second = static_cast<unsigned char>(rest[2 * i + 1]);
+        wide_.at(i) = static_cast<wchar_t>(bigEndian_ ? (first << 8) | second : (second << 8) | first);
+      }
+      std::size_t valid = 0;
+      while (
+          valid < limit && !IsLowSurrogate(wide_.at(valid)) &&
+          (!IsHighSurrogate(wide_.at(valid)) || (valid + 1 < limit && IsLowSurrogate(wide_.at(valid + 1))))) {
+        valid += IsHighSurrogate(wide_.at(valid)) ? 2 : 1;
+      }
+      if (valid > 0) {
+        const int written =
+            WideCharToMultiByte(to_, 0, wide_.data(), static_cast<int>(valid), out.data() + progress.written,
+                                static_cast<int>(out.size() - progress.written), nullptr, nullptr);
+        progress.written += written > 0 ? static_cast<std::size_t>(written) : 0;
+        progress.read += 2 * valid;
+      }
+      if (valid == limit) {
+        continue;
+      }
+      // A high surrogate last in the units taken has its other half after them, or still to come.
+      if (valid + 1 != limit || !IsHighSurrogate(wide_.at(valid))) {
+        progress.stop = Stop::kInvalid;
+        return progress;
+      }
+      if (limit == units || valid == 0) {
+        progress.stop = limit == units ? Stop::kIncomplete : Stop::kOutputFull;
+        return progress;
+      }
+    }
+    return progress;
+  }
+
+  void Reset() override {}
+  [[nodiscard]] std::size_t UnitSize() const override { return 2; }
+  [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
+
+ private:
+  bool bigEndian_;
+  UINT to_;
+  std::array<wchar_t, 4096> wide_{};
+  std::string replacement_ = ReplacementIn(to_);
+};
+
 }  // namespace
 
 std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to) {
-  const UINT fromCodePage = CodePageNamed(from);
   const UINT toCodePage = CodePageNamed(to);
+  const std::string source = CanonicalCharsetName(from);
+  if ((source == "UTF16LE" || source == "UTF16BE") && UsableMaxCharSize(toCodePage) != 0) {
+    return std::make_unique<Utf16Converter>(source == "UTF16BE", toCodePage);
+  }
+  const UINT fromCodePage = CodePageNamed(from);
   if (UsableMaxCharSize(fromCodePage) == 0 || UsableMaxCharSize(toCodePage) == 0) {
     return nullptr;
   }

@@ -118,7 +118,9 @@ void DayRollover::Follow(const DayLog& next) {
   untested_ = DayAfterFollowed();
 }
 
-chrono::sys_days DayRollover::DayAfterFollowed() const { return chrono::sys_days{followed_.date} + chrono::days{1}; }
+chrono::sys_days DayRollover::DayAfterFollowed() const {
+  return chrono::sys_days{followed_.date} + chrono::days{1};
+}
 
 DayLog DayRollover::Named(chrono::year_month_day date) const {
   return DayLog{WithDate(followed_.name, date), WithDate(followed_.path, date), date};

@@ -74,7 +74,7 @@ std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& r
         [[fallthrough]];
       case CharsetConverter::Stop::kInvalid:
         result = out_.Put(converter_->Replacement());
-        ++used;
+        used += std::min(converter_->UnitSize(), bytes.size() - used);
         break;
     }
   }
@@ -89,5 +89,5 @@ std::span<const char> DecodeStage::HoldRest(std::span<const char> rest, vp::Writ
     return rest.first(0);
   }
   result = out_.Put(converter_->Replacement());
-  return rest.subspan(1);
+  return rest.subspan(std::min(converter_->UnitSize(), rest.size()));
 }

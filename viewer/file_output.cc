@@ -19,7 +19,7 @@ vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name
 }
 
 FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name)
-    : settings_(settings), shared_(shared), name_(std::move(name)) {
+    : shared_(shared), name_(std::move(name)) {
   if (settings.colour) {
     colour_ = std::make_unique<ColourStage>(*text_);
     text_ = colour_.get();

@@ -25,7 +25,12 @@ class SharedOutput {
  public:
   explicit SharedOutput(bool headers);
 
-  OutputSink& Target(bool decoded) { return decoded && console_ != nullptr ? *console_ : standard_; }
+  OutputSink& Target(bool decoded) {
+    if (decoded && console_ != nullptr) {
+      return *console_;
+    }
+    return standard_;
+  }
   // Writes "==> NAME <==" when `file` is not the one whose bytes went out last (with a blank line
   // before it, but for the first), where headers are shown.
   viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
@@ -68,7 +73,6 @@ class FileOutput final : public OutputSink {
     FileOutput& owner_;
   };
 
-  const OutputSettings& settings_;
   SharedOutput& shared_;
   std::string name_;
   std::string encoding_;

@@ -17,9 +17,11 @@ constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
-Follower::Follower(const char* name, std::string path, FileOutput& out, vp::ChangeWaiter& waiter)
+Follower::Follower(const char* name, std::string path, const char* encoding, FileOutput& out,
+                   vp::ChangeWaiter& waiter)
     : name_(name),
       path_(std::move(path)),
+      askedEncoding_(encoding),
       storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
       buffer_(storage_.get(), kBlockSize),
       out_(out),
@@ -56,13 +58,18 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
     Watch();
   }
   const std::int64_t size = vp::SizeOf(file_);
+  if (size >= 0 && !BeginText(options.follow)) {
+    // Too short yet to tell its encoding: shown once it can be told.
+    return Step::kWait;
+  }
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
     // A stop ends the search between blocks, however far back it goes.
     return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_, offset, into);
   };
   const auto find = options.fromLine ? FindLineStart : FindLastLinesStart;
   const auto start =
-      size < 0 ? std::nullopt : find(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_);
+      size < 0 ? std::nullopt
+               : find(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
   if (!start) {
     if (vp::StopRequested()) {
       return Step::kStop;
@@ -70,8 +77,25 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
     Report("cannot read", vp::LastErrorText());
     return Step::kFail;
   }
-  offset_ = *start;
+  offset_ = std::max(offset_, *start);
   return CopyToEnd(file_, offset_);
+}
+
+bool Follower::BeginText(bool more) {
+  std::array<char, kLongestByteOrderMark> start{};
+  const std::ptrdiff_t count = vp::ReadAt(file_, 0, start);
+  const std::optional<TextEncoding> encoding = EncodingOfText(
+      askedEncoding_, std::span(start).first(count > 0 ? static_cast<std::size_t>(count) : 0), more);
+  if (!encoding) {
+    return false;
+  }
+  if (!out_.Begin(encoding->name)) {
+    out_.Begin(nullptr);
+  }
+  lineEnds_ = encoding->lineEnds;
+  offset_ = std::max<std::uint64_t>(offset_, encoding->markLength);
+  textBegun_ = true;
+  return true;
 }
 
 Follower::Step Follower::Check() {
@@ -111,11 +135,16 @@ Follower::Step Follower::CatchUp() {
     }
     Report("file truncated; following from its new start");
     offset_ = 0;
+    textBegun_ = false;
+  }
+  if (!textBegun_ && !BeginText(true)) {
+    return Step::kWait;
   }
   return CopyToEnd(file_, offset_);
 }
 
-Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset, bool wholeLines) {
+Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset,
+                                   std::optional<LineEnds> wholeLines) {
   while (!vp::StopRequested()) {
     std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
     if (count < 0) {
@@ -123,7 +152,7 @@ Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset, b
       return Step::kFail;
     }
     if (wholeLines) {
-      count = WholeLinesIn(count);
+      count = WholeLinesIn(count, offset, *wholeLines);
     }
     if (count == 0) {
       return Step::kWait;
@@ -137,15 +166,17 @@ Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset, b
   return Step::kStop;
 }
 
-// The bytes up to the last newline among the first `count` of the buffer; all of them when the
-// buffer is full, as a line longer than the buffer is shown in pieces anyway.
-std::ptrdiff_t Follower::WholeLinesIn(std::ptrdiff_t count) const {
-  if (static_cast<std::size_t>(count) == buffer_.size()) {
+// The bytes up to the last line end among the first `count` of the buffer, read at `offset`; all of
+// them when the buffer is full, as a line longer than the buffer is shown in pieces anyway.
+std::ptrdiff_t Follower::WholeLinesIn(std::ptrdiff_t count, std::uint64_t offset, LineEnds ends) const {
+  const auto length = static_cast<std::size_t>(count);
+  if (length == buffer_.size()) {
     return count;
   }
-  const auto end = buffer_.begin() + count;
-  const auto lastNewline = std::find(std::make_reverse_iterator(end), buffer_.rend(), '\n');
-  return lastNewline.base() - buffer_.begin();
+  // Line ends lie at offsets that are multiples of their width from the file's start.
+  const std::size_t skew = std::min<std::size_t>((ends.width - offset % ends.width) % ends.width, length);
+  const std::size_t whole = ends.WholeLines(buffer_.subspan(skew, length - skew));
+  return whole == 0 ? 0 : static_cast<std::ptrdiff_t>(skew + whole);
 }
 
 void Follower::Watch() {

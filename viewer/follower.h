@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "byte_order_mark.h"
 #include "day_rollover.h"
 #include "file_output.h"
 #include "viewer_platform.h"
@@ -36,7 +37,9 @@ class Follower {
   enum class Step { kWait, kRecheck, kStop, kFail, kOutputFailed };
 
   // `name` is the file as the user gave it, used in messages; `path` is how the system reads it.
-  Follower(const char* name, std::string path, FileOutput& out, viewer_platform::ChangeWaiter& waiter);
+  // `encoding` is the one asked for, or null: then each file's byte order mark names it, if it has one.
+  Follower(const char* name, std::string path, const char* encoding, FileOutput& out,
+           viewer_platform::ChangeWaiter& waiter);
   ~Follower();
   Follower(const Follower&) = delete;
   Follower& operator=(const Follower&) = delete;
@@ -69,6 +72,7 @@ class Follower {
   struct Retiring {
     viewer_platform::FileHandle file = viewer_platform::kNoFile;
     std::uint64_t offset = 0;
+    LineEnds lineEnds;
     std::chrono::steady_clock::time_point until;
   };
 
@@ -78,8 +82,13 @@ class Follower {
   Step Write(std::span<const char> bytes);
   Step EndOfFile();
   Step CatchUpRetiring();
-  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset, bool wholeLines = false);
-  [[nodiscard]] std::ptrdiff_t WholeLinesIn(std::ptrdiff_t count) const;
+  // Reads the start of the file for its encoding and readies the output for it; false while the file
+  // is too short yet to tell, when `more` may come.
+  bool BeginText(bool more);
+  // Shows the rest of a file; only its whole lines when their line ends are given.
+  Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset,
+                 std::optional<LineEnds> wholeLines = std::nullopt);
+  [[nodiscard]] std::ptrdiff_t WholeLinesIn(std::ptrdiff_t count, std::uint64_t offset, LineEnds ends) const;
   Step CheckName();
   Step CheckRollover();
   // Switches to the file `next`, the one that the name now stands for, shown from its start, announcing
@@ -95,6 +104,10 @@ class Follower {
 
   std::string name_;
   std::string path_;
+  const char* askedEncoding_;
+  // The text's encoding has been told from its start, and the output readied for it.
+  bool textBegun_ = false;
+  LineEnds lineEnds_;
   std::optional<DayRollover> rollover_;
   viewer_platform::FileHandle file_ = viewer_platform::kNoFile;
   viewer_platform::FileId id_;

@@ -28,7 +28,7 @@ Follower::Step Follower::CatchUpRetiring() {
   if (Clock::now() >= retiring_.until) {
     return CloseRetiring();
   }
-  return CopyToEnd(retiring_.file, retiring_.offset, true);
+  return CopyToEnd(retiring_.file, retiring_.offset, retiring_.lineEnds);
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
@@ -94,6 +94,7 @@ Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId,
   file_ = next;
   id_ = nextId;
   offset_ = 0;
+  textBegun_ = false;
   std::fprintf(stderr, "cmdtail: %s\n", announcement.c_str());
   Watch();
   return Step::kRecheck;
@@ -104,7 +105,7 @@ Follower::Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId,
 // it is closed only whole lines are shown from it, so that they do not mix with the next file's.
 Follower::Step Follower::Retire() {
   const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_);
-  Step step = CopyToEnd(file_, offset_, !closeNow);
+  Step step = closeNow ? CopyToEnd(file_, offset_) : CopyToEnd(file_, offset_, lineEnds_);
   if (step == Step::kWait) {
     step = CloseRetiring();
   }
@@ -114,7 +115,7 @@ Follower::Step Follower::Retire() {
   if (closeNow) {
     CloseFile();
   } else {
-    retiring_ = {file_, offset_, Clock::now() + kRetireAfter};
+    retiring_ = {file_, offset_, lineEnds_, Clock::now() + kRetireAfter};
     file_ = vp::kNoFile;
   }
   id_ = {};

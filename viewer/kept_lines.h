@@ -5,11 +5,13 @@
 #include <span>
 #include <string>
 
+#include "line_ends.h"
+
 // The last lines of a stream that cannot be read again: what came before them is dropped as more
 // arrives, so the memory held stays within twice those lines and a block.
 class KeptLines {
  public:
-  explicit KeptLines(std::size_t count) : count_(count) {}
+  KeptLines(std::size_t count, LineEnds ends) : count_(count), ends_(ends) {}
 
   void Add(std::span<const char> bytes);
   // The last `count` lines of everything added; a last line without a newline counts as a line.
@@ -19,6 +21,7 @@ class KeptLines {
   void DropAllButTheLastLines();
 
   std::size_t count_;
+  LineEnds ends_;
   std::string text_;
   std::size_t keptSize_ = 0;
   std::array<char, 4096> block_{};

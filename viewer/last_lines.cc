@@ -16,25 +16,31 @@ bool ReadExactly(const ReadAtFunction& readAt, std::uint64_t offset, std::span<c
   return true;
 }
 
+std::uint64_t RoundedDown(std::uint64_t value, std::size_t width) { return value - value % width; }
+
 }  // namespace
 
 std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
-                                                std::size_t count, std::span<char> block) {
+                                                std::size_t count, std::span<char> block, LineEnds ends) {
   if (count == 0) {
     return size;
   }
-  // The newline ending the last line does not start another line, so the search begins before it.
-  std::uint64_t end = size == 0 ? 0 : size - 1;
-  std::size_t newlinesToFind = count;
+  const std::size_t width = ends.width;
+  // The line end closing the last line does not start another line, so the search begins before it;
+  // a unit cut short at the end is no line end either.
+  std::uint64_t end = RoundedDown(size, width);
+  end = end >= width ? end - width : 0;
+  const std::size_t blockSize = RoundedDown(block.size(), width);
+  std::size_t lineEndsToFind = count;
   while (end > 0) {
-    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(end, block.size()));
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(end, blockSize));
     const std::uint64_t start = end - length;
     const std::span<char> data = block.first(length);
     if (!ReadExactly(readAt, start, data)) {
       return std::nullopt;
     }
-    for (std::size_t i = length; i > 0; --i) {
-      if (data[i - 1] == '\n' && --newlinesToFind == 0) {
+    for (std::size_t i = length; i >= width; i -= width) {
+      if (ends.At(data, i - width) && --lineEndsToFind == 0) {
         return start + i;
       }
     }
@@ -44,25 +50,38 @@ std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, st
 }
 
 std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
-                                           std::size_t number, std::span<char> block) {
-  std::size_t newlinesToSkip = number == 0 ? 0 : number - 1;
+                                           std::size_t number, std::span<char> block, LineEnds ends) {
+  const std::size_t width = ends.width;
+  const std::size_t blockSize = RoundedDown(block.size(), width);
+  std::size_t lineEndsToSkip = number == 0 ? 0 : number - 1;
   std::uint64_t offset = 0;
-  while (newlinesToSkip > 0 && offset < size) {
-    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(size - offset, block.size()));
+  while (lineEndsToSkip > 0 && offset < size) {
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(size - offset, blockSize));
     const std::ptrdiff_t count = readAt(offset, block.first(length));
     if (count < 0) {
       return std::nullopt;
     }
-    if (count == 0) {
-      return offset;
+    // A unit cut short by the read is read again with the next block; one cut short by the end of the
+    // data ends no line.
+    const auto whole = static_cast<std::size_t>(RoundedDown(static_cast<std::uint64_t>(count), width));
+    if (whole == 0) {
+      return count == 0 ? offset : size;
     }
-    const auto data = block.first(static_cast<std::size_t>(count));
-    for (auto at = data.begin(); (at = std::find(at, data.end(), '\n')) != data.end(); ++at) {
-      if (--newlinesToSkip == 0) {
-        return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
+    const auto data = block.first(whole);
+    if (width == 1) {
+      for (auto at = data.begin(); (at = std::find(at, data.end(), '\n')) != data.end(); ++at) {
+        if (--lineEndsToSkip == 0) {
+          return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
+        }
+      }
+    } else {
+      for (std::size_t at = 0; at < whole; at += width) {
+        if (ends.At(data, at) && --lineEndsToSkip == 0) {
+          return offset + at + width;
+        }
       }
     }
-    offset += static_cast<std::uint64_t>(count);
+    offset += whole;
   }
   return offset;
 }

@@ -79,6 +79,7 @@ int Run(const Arguments& arguments) {
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.
   terminal::Session session;
+  // cppcheck-suppress unreadVariable
   const OutputSettings settings{.encoding = encoding,
                                 .colour = WantsColour(arguments.colour, session),
                                 .visible = !arguments.raw && terminal::OutputIsTerminal(),
@@ -88,11 +89,11 @@ int Run(const Arguments& arguments) {
                  viewer_platform::LastErrorText().c_str());
     return 1;
   }
-  Tail tail(arguments.files, settings, session);
-  return tail.Run({.lineCount = arguments.lineCount,
-                   .fromLine = arguments.fromLine,
-                   .follow = arguments.follow,
-                   .rollover = arguments.rollover});
+  return Tail(arguments.files, settings, session)
+      .Run({.lineCount = arguments.lineCount,
+            .fromLine = arguments.fromLine,
+            .follow = arguments.follow,
+            .rollover = arguments.rollover});
 }
 
 }  // namespace

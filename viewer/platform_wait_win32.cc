@@ -23,7 +23,8 @@ std::size_t ChangeWaiter::Add() { return state_->names++; }
 void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
                          std::span<const FileHandle> /*openFiles*/) {}
 
-void ChangeWaiter::Wait(int limitMilliseconds) {
+// A member on every platform; only Linux keeps state for it.
+void ChangeWaiter::Wait(int limitMilliseconds) {  // NOLINT(readability-convert-member-functions-to-static)
   Sleep(limitMilliseconds >= 0 && static_cast<DWORD>(limitMilliseconds) < kPollMilliseconds
             ? static_cast<DWORD>(limitMilliseconds)
             : kPollMilliseconds);

@@ -9,11 +9,11 @@ Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings
     : session_(session), shared_(settings.headers) {
   for (const char* name : files) {
     File file;
-    file.out = std::make_unique<FileOutput>(settings, shared_, name == std::string_view(vp::kStandardInputName)
-                                                                   ? "standard input"
-                                                                   : name);
+    file.out = std::make_unique<FileOutput>(
+        settings, shared_, name == std::string_view(vp::kStandardInputName) ? "standard input" : name);
     file.out->Begin(settings.encoding);
-    file.follower = std::make_unique<Follower>(name, vp::ToNativePath(name), *file.out, waiter_);
+    file.follower =
+        std::make_unique<Follower>(name, vp::ToNativePath(name), settings.encoding, *file.out, waiter_);
     files_.push_back(std::move(file));
   }
 }
@@ -66,7 +66,8 @@ void Tail::Follow() {
         return;
       }
     }
-    if (std::none_of(files_.begin(), files_.end(), [](const File& file) { return file.step == Step::kRecheck; })) {
+    if (std::none_of(files_.begin(), files_.end(),
+                     [](const File& file) { return file.step == Step::kRecheck; })) {
       WaitForChange();
     }
     if (ended_ || vp::StopRequested() || vp::OutputGone()) {

@@ -22,7 +22,7 @@ std::unique_ptr<OutputSink> OpenConsoleText();
 // cmdtail ends: on Windows the console's output mode and its title. Nothing on POSIX.
 class Session {
  public:
-  Session() = default;
+  Session();
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -34,10 +34,9 @@ class Session {
   void ShowTitle(const std::string& names);
 
  private:
-  unsigned long mode_ = 0;
-  bool modeChanged_ = false;
-  std::wstring title_;
-  bool titleChanged_ = false;
+  // What was found, to be put back; per platform.
+  struct Saved;
+  std::unique_ptr<Saved> saved_;
 };
 
 // Before an error ends cmdtail in a console window of its own, which closes with it, asks for a key and

@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-
 #include "charset_converter.h"
 #include "terminal.h"
 
@@ -13,11 +12,17 @@ bool ReadsUtf8(bool /*decoded*/) { return CanonicalCharsetName(OutputCharset()) 
 
 std::unique_ptr<OutputSink> OpenConsoleText() { return nullptr; }
 
+// A POSIX terminal takes colour as it is, and its title is left alone.
+struct Session::Saved {};
+
+Session::Session() = default;
+
 Session::~Session() = default;
 
-bool Session::EnableColour() { return true; }
+bool Session::EnableColour() { return true; }  // NOLINT(readability-convert-member-functions-to-static)
 
-void Session::ShowTitle(const std::string& /*names*/) {}
+void Session::ShowTitle(const std::string& /*names*/) {
+}  // NOLINT(readability-convert-member-functions-to-static)
 
 void HoldErrorInView() {}
 

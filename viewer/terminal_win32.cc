@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
 
 #include "terminal.h"
 
@@ -77,12 +78,21 @@ std::unique_ptr<OutputSink> OpenConsoleText() {
   return OutputIsTerminal() ? std::make_unique<ConsoleText>() : nullptr;
 }
 
+struct Session::Saved {
+  DWORD mode = 0;
+  bool modeChanged = false;
+  std::wstring title;
+  bool titleChanged = false;
+};
+
+Session::Session() : saved_(std::make_unique<Saved>()) {}
+
 Session::~Session() {
-  if (modeChanged_) {
-    SetConsoleMode(StandardOutputHandle(), static_cast<DWORD>(mode_));
+  if (saved_->modeChanged) {
+    SetConsoleMode(StandardOutputHandle(), saved_->mode);
   }
-  if (titleChanged_) {
-    SetConsoleTitleW(title_.c_str());
+  if (saved_->titleChanged) {
+    SetConsoleTitleW(saved_->title.c_str());
   }
 }
 
@@ -97,8 +107,8 @@ bool Session::EnableColour() {
   if (SetConsoleMode(StandardOutputHandle(), mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) == FALSE) {
     return false;
   }
-  mode_ = mode;
-  modeChanged_ = true;
+  saved_->mode = mode;
+  saved_->modeChanged = true;
   return true;
 }
 
@@ -106,11 +116,11 @@ void Session::ShowTitle(const std::string& names) {
   if (!OutputIsTerminal()) {
     return;
   }
-  if (!titleChanged_) {
+  if (!saved_->titleChanged) {
     std::array<wchar_t, 1024> title{};
     GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
-    title_ = title.data();
-    titleChanged_ = true;
+    saved_->title = title.data();
+    saved_->titleChanged = true;
   }
   SetConsoleTitleA((names + " - cmdtail").c_str());
 }
@@ -120,8 +130,8 @@ void HoldErrorInView() {
   if (GetConsoleProcessList(processes, 2) != 1) {
     return;
   }
-  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (input == INVALID_HANDLE_VALUE) {
     return;
   }

@@ -63,7 +63,8 @@ TEST(ParseArguments, TakesEveryFormOfTheLineCount) {
 }
 
 TEST(ParseArguments, TakesTheOutputOptions) {
-  const Arguments arguments = Parse({"--no-rollover", "--encoding", "CP949", "--color=never", "--raw", "log"});
+  const Arguments arguments =
+      Parse({"--no-rollover", "--encoding", "CP949", "--color=never", "--raw", "log"});
   EXPECT_EQ(arguments.error, "");
   EXPECT_FALSE(arguments.rollover);
   EXPECT_TRUE(arguments.raw);

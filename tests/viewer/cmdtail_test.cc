@@ -105,15 +105,17 @@ TEST_F(CmdtailTest, PassesPartialLinesAndRawBytesUnchanged) {
   EXPECT_TRUE(viewer->WaitForOut(std::string("\xC7\xD1\xB1\xB9\xBE\xEE\r\n\0z", 10)));
 }
 
-class TerminalTest : public CmdtailTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+class TerminalTest : public CmdtailTest,
+                     public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 // On a terminal (a pseudo-terminal, which ends lines in CR LF) the log's escape sequences never reach it
 // as such, unless asked for.
 TEST_P(TerminalTest, ShowsTheLogsControlCharactersAsAskedFor) {
   WriteFile(log_, "a\x1b]0;PWNED\a\x1b[2J\n");
-  ChildProcess viewer({"/usr/bin/script", "-qec",
-                       std::string("env NO_COLOR=1 '") + CMDTAIL_PATH + "' " + GetParam().first + " '" + log_ + "'",
-                       "/dev/null"});
+  ChildProcess viewer(
+      {"/usr/bin/script", "-qec",
+       std::string("env NO_COLOR=1 '") + CMDTAIL_PATH + "' " + GetParam().first + " '" + log_ + "'",
+       "/dev/null"});
   EXPECT_EQ(viewer.WaitForExit(), 0);
   EXPECT_EQ(viewer.out(), GetParam().second);
 }
@@ -140,7 +142,10 @@ TEST_F(CmdtailTest, ReadsAStatefulEncodingFromItsInitialStateAfterATruncation) {
   ChildProcess viewer({"/usr/bin/env", "LC_ALL=C.UTF-8", CMDTAIL_PATH, "--encoding=ISO-2022-KR", "-f", log_});
   ASSERT_TRUE(viewer.WaitForOut("\xEA\xB0\x80")) << viewer.out();
   WriteFile(log_, "abc\n");
-  EXPECT_TRUE(viewer.WaitForOut("\xEA\xB0\x80" "abc\n")) << viewer.out();
+  EXPECT_TRUE(
+      viewer.WaitForOut("\xEA\xB0\x80"
+                        "abc\n"))
+      << viewer.out();
 }
 
 TEST_F(CmdtailTest, GoesOnFromTheStartOfATruncatedFile) {
@@ -278,12 +283,13 @@ TEST_F(CmdtailTest, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
 
 TEST_F(CmdtailTest, SwitchesAtMidnightToTheNextDaysLogMadeBeforeIt) {
   std::string newLog;
-  MidnightRun run(kNativeViewer, {}, "before\n", [&](const TempDirectory& directory, const MidnightZone& zone) {
-    WriteFile(directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1})), "before\n");
-    newLog = directory.File("web." + DateStamp(zone.newDay));
-    WriteFile(newLog, "new day\n");
-    return directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
-  });
+  MidnightRun run(
+      kNativeViewer, {}, "before\n", [&](const TempDirectory& directory, const MidnightZone& zone) {
+        WriteFile(directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1})), "before\n");
+        newLog = directory.File("web." + DateStamp(zone.newDay));
+        WriteFile(newLog, "new day\n");
+        return directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
+      });
   ASSERT_TRUE(run.Started());
   run.PassMidnight();
   EXPECT_TRUE(run.viewer().WaitForOut("before\nnew day\n", 1s)) << run.viewer().out();
@@ -410,8 +416,9 @@ class FailingOutputTest : public CmdtailTest, public ::testing::WithParamInterfa
 
 TEST_P(FailingOutputTest, NamesStandardOutputAndEndsWithStatusOne) {
   WriteFile(log_, "a\n");
-  ChildProcess viewer({"/bin/sh", "-c",
-                       std::string("exec '") + CMDTAIL_PATH + "' " + GetParam() + " '" + log_ + "' >/dev/full"});
+  ChildProcess viewer(
+      {"/bin/sh", "-c",
+       std::string("exec '") + CMDTAIL_PATH + "' " + GetParam() + " '" + log_ + "' >/dev/full"});
   EXPECT_EQ(viewer.WaitForExit(), 1);
   EXPECT_EQ(viewer.err(), "cmdtail: cannot write standard output: No space left on device\n");
 }
@@ -521,7 +528,8 @@ std::unique_ptr<ChildProcess> StartIn(const TempDirectory& directory, const std:
 
 constexpr const char* kHeaderCases[] = {"SeveralFiles", "Quiet", "Verbose"};
 
-class HeadersTest : public CmdtailTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+class HeadersTest : public CmdtailTest,
+                    public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 TEST_P(HeadersTest, NameTheFilesAsAsked) {
   WriteFile(directory_.File("a"), "a1\na2\n");
@@ -557,7 +565,8 @@ TEST_F(CmdtailTest, FollowsSeveralFilesAndNamesEachAsOutputSwitches) {
 TEST_F(CmdtailTest, ColoursEveryCompleteLineWhereverTheReadsCutIt) {
   std::string content;
   for (int i = 0; i < 5000; ++i) {
-    content += (i % 3 == 0 ? "ERROR " : "ok ") + std::string(static_cast<std::size_t>(i * 7919 % 3000), 'x') + "\n";
+    content +=
+        (i % 3 == 0 ? "ERROR " : "ok ") + std::string(static_cast<std::size_t>(i * 7919 % 3000), 'x') + "\n";
   }
   WriteFile(log_, content);
   ChildProcess viewer({CMDTAIL_PATH, "-n", "+1", "--color=always", log_});
@@ -589,6 +598,65 @@ TEST_F(CmdtailTest, ClosesAColourLeftOpenByAStop) {
   const std::size_t lastEscape = viewer->out().rfind("\x1b[");
   ASSERT_NE(lastEscape, std::string::npos);
   EXPECT_EQ(viewer->out().substr(lastEscape, 4), "\x1b[0m");
+}
+
+// Text in UTF-16, from ASCII and U+0A05, whose code unit holds a byte 0A that ends no line.
+std::string Utf16(std::string_view text, bool bigEndian) {
+  std::string units;
+  for (const char c : text) {
+    const std::string unit = c == '@' ? std::string("\x05\x0A") : std::string{c, '\0'};
+    units += bigEndian ? std::string{unit[1], unit[0]} : unit;
+  }
+  return units;
+}
+
+const std::string kUtf16Lines = "one\r\n@two\r\nthree@\r\n";
+const std::string kShownUtf8 = "\xE0\xA8\x85two\r\nthree\xE0\xA8\x85\r\n";
+
+struct MarkedCase {
+  const char* name;
+  std::string content;
+  std::vector<std::string> options;
+};
+
+void PrintTo(const MarkedCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class EncodingOfTheFileTest : public CmdtailTest, public ::testing::WithParamInterface<MarkedCase> {};
+
+// The last lines are counted in whole characters, and a byte order mark is never shown.
+TEST_P(EncodingOfTheFileTest, ShowsTheLastLinesAsText) {
+  WriteFile(log_, GetParam().content);
+  std::vector<std::string> argv{"/usr/bin/env", "-u", "CMDTAIL_ENCODING", "LC_ALL=C.UTF-8", CMDTAIL_PATH,
+                                "-n",           "2"};
+  argv.insert(argv.end(), GetParam().options.begin(), GetParam().options.end());
+  argv.push_back(log_);
+  ChildProcess viewer(argv);
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+  EXPECT_EQ(viewer.out(), kShownUtf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, EncodingOfTheFileTest,
+    ::testing::Values(
+        MarkedCase{"Utf16LittleEndianMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {}},
+        MarkedCase{"Utf16BigEndianMark", "\xFE\xFF" + Utf16(kUtf16Lines, true), {}},
+        MarkedCase{"Utf8Mark", "\xEF\xBB\xBFone\r\n" + kShownUtf8, {}},
+        MarkedCase{"Utf16AskedForWithItsMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {"--encoding=UTF-16"}},
+        MarkedCase{"Utf16BigEndianAskedFor", Utf16(kUtf16Lines, true), {"--encoding=UTF-16BE"}}),
+    [](const auto& info) { return info.param.name; });
+
+// A new file after a rotation is read in the encoding of its own mark.
+TEST_F(CmdtailTest, FollowsAUtf16LogAndReadsEachNewFileByItsOwnMark) {
+  WriteFile(log_, "\xFF\xFE" + Utf16("old\r\n", false));
+  ChildProcess viewer({"/usr/bin/env", "-u", "CMDTAIL_ENCODING", "LC_ALL=C.UTF-8", CMDTAIL_PATH, "-f", log_});
+  ASSERT_TRUE(viewer.WaitForOut("old\r\n")) << viewer.out();
+  // A character cut between two writes.
+  AppendFile(log_, Utf16("@", false).substr(0, 1));
+  AppendFile(log_, Utf16("@", false).substr(1) + Utf16("\r\n", false));
+  ASSERT_TRUE(viewer.WaitForOut("old\r\n\xE0\xA8\x85\r\n")) << viewer.out();
+  ASSERT_EQ(rename(log_.c_str(), directory_.File("app.log.1").c_str()), 0);
+  WriteFile(log_, "\xFE\xFF" + Utf16("new\n", true));
+  EXPECT_TRUE(viewer.WaitForOut("old\r\n\xE0\xA8\x85\r\nnew\n")) << viewer.out();
 }
 
 class BadCommandLineTest : public CmdtailTest,

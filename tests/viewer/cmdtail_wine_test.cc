@@ -18,8 +18,7 @@ namespace {
 // can be read and to which keys can be sent. Wine gives a program started on a terminal a console.
 class ConsoleWindow {
  public:
-  explicit ConsoleWindow(const std::string& command)
-      : socket_("cmdtail-test-" + std::to_string(getpid())) {
+  explicit ConsoleWindow(const std::string& command) : socket_("cmdtail-test-" + std::to_string(getpid())) {
     Tmux("new-session -d -x 150 -y 30 " + Quoted(command + "; echo status=$?; sleep 60"));
   }
   ~ConsoleWindow() { Tmux("kill-server"); }
@@ -41,8 +40,8 @@ class ConsoleWindow {
     return true;
   }
   bool WaitForScreen(const std::string& text, std::chrono::milliseconds limit = 60s) const {
-    return WaitFor([&](const ConsoleWindow& window) { return window.Screen().find(text) != std::string::npos; },
-                   limit);
+    return WaitFor(
+        [&](const ConsoleWindow& window) { return window.Screen().find(text) != std::string::npos; }, limit);
   }
 
  private:
@@ -58,7 +57,8 @@ class ConsoleWindow {
     FILE* output = popen(("tmux -L " + socket_ + " " + arguments + " 2>/dev/null").c_str(), "r");
     std::string text;
     char block[4096];
-    for (std::size_t count = 0; output != nullptr && (count = std::fread(block, 1, sizeof block, output)) > 0;) {
+    for (std::size_t count = 0;
+         output != nullptr && (count = std::fread(block, 1, sizeof block, output)) > 0;) {
       text.append(block, count);
     }
     if (output != nullptr) {
@@ -146,14 +146,16 @@ TEST(CmdtailInAConsole, PutsTheConsolesOutputModeBackForTheProgramsAfterIt) {
   const std::string log = directory.File("app.log");
   WriteFile(log, "ERROR two\n");
   const std::string probe = ZDrivePath(CONSOLE_MODE_PROBE_PATH);
-  const ConsoleWindow window(std::string(WINE_LOADER) + " cmd /c '" + probe + " & " + ZDrivePath(WINDOWS_CMDTAIL_PATH) +
-                             " --color=always -n 1 " + ZDrivePath(log) + " & " + probe + "'");
+  const ConsoleWindow window(std::string(WINE_LOADER) + " cmd /c '" + probe + " & " +
+                             ZDrivePath(WINDOWS_CMDTAIL_PATH) + " --color=always -n 1 " + ZDrivePath(log) +
+                             " & " + probe + "'");
   ASSERT_TRUE(window.WaitForScreen("status=")) << window.Screen();
   const std::string screen = window.Screen();
   const std::size_t first = screen.find("console output mode");
   const std::size_t last = screen.rfind("console output mode");
   ASSERT_NE(first, last) << screen;
-  EXPECT_EQ(screen.substr(first, screen.find('\n', first) - first), screen.substr(last, screen.find('\n', last) - last))
+  EXPECT_EQ(screen.substr(first, screen.find('\n', first) - first),
+            screen.substr(last, screen.find('\n', last) - last))
       << screen;
 }
 
@@ -161,9 +163,11 @@ TEST(CmdtailInAConsole, NamesTheFollowedLogInTheTitleUntilItEnds) {
   TempDirectory directory;
   const std::string log = directory.File("app.log");
   WriteFile(log, "one\n");
-  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " -f '" + ZDrivePath(log) + "'");
+  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " -f '" +
+                             ZDrivePath(log) + "'");
   const std::string title = ZDrivePath(log) + " - cmdtail\n";
-  ASSERT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == title; }, 60s)) << window.Title();
+  ASSERT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == title; }, 60s))
+      << window.Title();
   window.Press("C-c");
   ASSERT_TRUE(window.WaitForScreen("status=0", 10s)) << window.Screen();
   EXPECT_NE(window.Title(), title);
@@ -190,4 +194,22 @@ TEST(CmdtailUnderWine, WritesTheDecodedLogAsUtf8ToARedirectedOutput) {
   ChildProcess viewer({WINE_LOADER, WINDOWS_CMDTAIL_PATH, "--encoding", "CP949", "-n", "3", ZDrivePath(log)});
   EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
   EXPECT_EQ(viewer.out(), "ok\n\xED\x95\x9C\xEA\xB5\xAD \xEF\xBF\xBD ERROR\n\xEF\xBF\xBD\n");
+}
+
+// UTF-16 as Windows tools write it, marked little endian, with a lone surrogate and a character whose
+// code unit holds a byte 0A that ends no line.
+TEST(CmdtailUnderWine, ReadsAUtf16LogByItsByteOrderMark) {
+  TempDirectory directory;
+  const std::string log = directory.File("app.log");
+  WriteFile(log, std::string("\xFF\xFE"
+                             "a\0\r\0\n\0\x05\x0A"
+                             "b\0\r\0\n\0\x00\xD8"
+                             "c\0\r\0\n\0",
+                             24));
+  ChildProcess viewer({WINE_LOADER, WINDOWS_CMDTAIL_PATH, "-n", "2", ZDrivePath(log)});
+  EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+  EXPECT_EQ(viewer.out(),
+            "\xE0\xA8\x85"
+            "b\r\n\xEF\xBF\xBD"
+            "c\r\n");
 }

@@ -32,14 +32,15 @@ std::uint64_t StartOfLineByScanningForward(const std::string& text, std::size_t 
 using FindFunction = decltype(&FindLastLinesStart);
 
 std::optional<std::uint64_t> Find(const std::string& text, std::size_t count, std::size_t blockSize,
-                                  std::size_t readLimit = SIZE_MAX, FindFunction find = FindLastLinesStart) {
+                                  std::size_t readLimit = SIZE_MAX, FindFunction find = FindLastLinesStart,
+                                  LineEnds ends = {}) {
   std::vector<char> block(blockSize);
   const auto readAt = [&](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
     const std::size_t length = std::min({into.size(), text.size() - offset, readLimit});
     std::memcpy(into.data(), text.data() + offset, length);
     return static_cast<std::ptrdiff_t>(length);
   };
-  return find(readAt, text.size(), count, block);
+  return find(readAt, text.size(), count, block, ends);
 }
 
 // Up to 60 characters, about a quarter of them newlines.
@@ -73,6 +74,39 @@ TEST(FindLineStart, AgreesWithAForwardScanForAnyBlockSizeAndLineNumber) {
         ASSERT_EQ(Find(text, number, blockSize, random() % 2 == 0 ? 2 : SIZE_MAX, FindLineStart),
                   StartOfLineByScanningForward(text, number))
             << "text \"" << text << "\" line " << number << " block " << blockSize;
+      }
+    }
+  }
+}
+
+// Each character of the text in UTF-16: 'a', a line end, or 'x' as U+0A0A, two bytes 0A that end no line.
+std::string Utf16(const std::string& text, bool bigEndian) {
+  std::string units;
+  for (const char c : text) {
+    units += c == 'x' ? std::string("\x0A\x0A") : bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return units;
+}
+
+TEST(LineSearches, CountUtf16LineEndsAsWholeCodeUnitsInEitherByteOrder) {
+  std::mt19937 random(13);
+  for (int round = 0; round < 300; ++round) {
+    std::string text = RandomLines(random);
+    for (char& c : text) {
+      c = c == 'a' && random() % 3 == 0 ? 'x' : c;
+    }
+    for (const bool bigEndian : {false, true}) {
+      const std::string units = Utf16(text, bigEndian);
+      for (std::size_t count : {0, 1, 2, 7}) {
+        for (std::size_t blockSize : {2, 6, 64}) {
+          const std::size_t readLimit = random() % 2 == 0 ? 3 : SIZE_MAX;
+          ASSERT_EQ(Find(units, count, blockSize, SIZE_MAX, FindLastLinesStart, {2, bigEndian}),
+                    2 * StartOfLastLinesByScanningForward(text, count))
+              << "text \"" << text << "\" count " << count << " block " << blockSize;
+          ASSERT_EQ(Find(units, count, blockSize, readLimit, FindLineStart, {2, bigEndian}),
+                    2 * StartOfLineByScanningForward(text, count))
+              << "text \"" << text << "\" line " << count << " block " << blockSize;
+        }
       }
     }
   }

@@ -177,7 +177,9 @@ struct VisibleCase {
   const char* shown;
 };
 
-void PrintTo(const VisibleCase& testCase, std::ostream* out) { *out << ::testing::PrintToString(testCase.input); }
+void PrintTo(const VisibleCase& testCase, std::ostream* out) {
+  *out << ::testing::PrintToString(testCase.input);
+}
 
 class VisibleControls : public ::testing::TestWithParam<VisibleCase> {};
 
@@ -195,13 +197,14 @@ TEST_P(VisibleControls, ShowsEachControlVisiblyWhereverTheTextIsCut) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, VisibleControls,
-    ::testing::Values(VisibleCase{"plain\ttext\n", "plain\ttext\n"},
-                      VisibleCase{"a\x1b]0;PWNED\a\x1b[2J\n", "a^[]0;PWNED^G^[[2J\n"},
-                      VisibleCase{"crlf\r\nlone\rcr\r", "crlf\r\nlone^Mcr^M"},
-                      VisibleCase{"del\x7f nul\x01\x1f", "del^? nul^A^_"},
-                      VisibleCase{"c1 \xC2\x9B" "31m \xC2\x85 kept \xC2\xA0\xC3\xA9\xC2", "c1 <U+009B>31m <U+0085> kept \xC2\xA0\xC3\xA9\xC2"}));
+INSTANTIATE_TEST_SUITE_P(Texts, VisibleControls,
+                         ::testing::Values(VisibleCase{"plain\ttext\n", "plain\ttext\n"},
+                                           VisibleCase{"a\x1b]0;PWNED\a\x1b[2J\n", "a^[]0;PWNED^G^[[2J\n"},
+                                           VisibleCase{"crlf\r\nlone\rcr\r", "crlf\r\nlone^Mcr^M"},
+                                           VisibleCase{"del\x7f nul\x01\x1f", "del^? nul^A^_"},
+                                           VisibleCase{"c1 \xC2\x9B"
+                                                       "31m \xC2\x85 kept \xC2\xA0\xC3\xA9\xC2",
+                                                       "c1 <U+009B>31m <U+0085> kept \xC2\xA0\xC3\xA9\xC2"}));
 
 TEST(VisibleStage, LeavesC1BytesAloneInTextThatIsNotUtf8) {
   Recorder recorder;
