@@ -8,6 +8,13 @@ inline constexpr std::size_t kDefaultLineCount = 10;
 
 enum class ColourMode { kAuto, kAlways, kNever };
 
+// Texts given to a repeatable option, and whether they came from the settings file, which is UTF-8,
+// rather than the command line, which is in the system's character set.
+struct OptionTexts {
+  std::vector<std::string> texts;
+  bool fromSettings = false;
+};
+
 struct Arguments {
   enum class Action { kShow, kHelp, kVersion };
   Action action = Action::kShow;
@@ -23,16 +30,32 @@ struct Arguments {
   Headers headers = Headers::kSeveralFiles;
   // The log's bytes unchanged on a terminal too, its control characters included.
   bool raw = false;
-  // Null when no --encoding was given.
-  const char* encoding = nullptr;
+  // --encoding as the command line gives it, and as the settings file does; empty when not given.
+  std::string encoding;
+  std::string settingsEncoding;
   ColourMode colour = ColourMode::kAuto;
-  // Empty when the command line was understood; otherwise what is wrong with it, as one line.
+  OptionTexts highlights;
+  OptionTexts greps;
+  OptionTexts excludes;
+  bool ignoreCase = false;
+  // --no-config: the settings file is not read.
+  bool settings = true;
+  // Empty when the options were understood; otherwise what is wrong with them, as one line.
   std::string error;
+  // The line of the settings file the error is on; 0 for the command line.
+  std::size_t errorLine = 0;
+};
+
+// A line of the settings file: a long option without its leading "--", and the line's number.
+struct SettingsLine {
+  std::size_t number;
+  std::string option;
 };
 
 // Reads "[OPTIONS] [FILE]...", the options before or after the files; "--" ends the options. --help and
-// --version end the reading where they stand.
-Arguments ParseArguments(int argc, const char* const argv[]);
+// --version end the reading where they stand. The settings come first, so that the command line's
+// options take their place: a repeatable option given there replaces the settings' texts for it.
+Arguments ParseArguments(int argc, const char* const argv[], const std::vector<SettingsLine>& settings = {});
 
 // The usage, one line for each option.
 extern const char* const kUsageText;

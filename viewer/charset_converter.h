@@ -35,6 +35,14 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
 
 // The character set decoded text is written in: the locale's on POSIX, UTF-8 on Windows.
 std::string OutputCharset();
+// The character set of the command line's arguments, which raw log bytes are taken to share: the
+// locale's on POSIX, the ANSI code page on Windows.
+std::string ArgumentCharset();
+
+// The whole of `text` converted, an invalid or incomplete character as the replacement.
+std::string ConvertedText(CharsetConverter& converter, std::string_view text);
+// `text` from the set `from` into the set `to`; as it is when they are the same or unknown.
+std::string TextIn(std::string_view text, const char* from, const char* to);
 
 // A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
 std::string CanonicalCharsetName(std::string_view name);

@@ -86,3 +86,5 @@ std::string OutputCharset() {
   std::setlocale(LC_CTYPE, "");
   return nl_langinfo(CODESET);
 }
+
+std::string ArgumentCharset() { return OutputCharset(); }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -257,3 +258,5 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
 }
 
 std::string OutputCharset() { return "UTF-8"; }
+
+std::string ArgumentCharset() { return "CP" + std::to_string(GetACP()); }

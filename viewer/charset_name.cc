@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "charset_converter.h"
@@ -10,4 +12,29 @@ std::string CanonicalCharsetName(std::string_view name) {
     }
   }
   return canonical;
+}
+
+std::string ConvertedText(CharsetConverter& converter, std::string_view text) {
+  std::string converted;
+  std::array<char, 4096> block{};
+  converter.Reset();
+  while (!text.empty()) {
+    const CharsetConverter::Progress progress = converter.Convert(text, block);
+    converted.append(block.data(), progress.written);
+    text.remove_prefix(progress.read);
+    if (progress.stop == CharsetConverter::Stop::kInvalid ||
+        progress.stop == CharsetConverter::Stop::kIncomplete) {
+      converted += converter.Replacement();
+      text.remove_prefix(std::min(converter.UnitSize(), text.size()));
+    }
+  }
+  return converted;
+}
+
+std::string TextIn(std::string_view text, const char* from, const char* to) {
+  if (CanonicalCharsetName(from) == CanonicalCharsetName(to)) {
+    return std::string(text);
+  }
+  const std::unique_ptr<CharsetConverter> converter = OpenConverter(from, to);
+  return converter != nullptr ? ConvertedText(*converter, text) : std::string(text);
 }

@@ -1,6 +1,9 @@
 #include "colour_stage.h"
 
 #include <algorithm>
+#include <iterator>
+#include <tuple>
+#include <vector>
 
 namespace vp = viewer_platform;
 
@@ -12,6 +15,8 @@ constexpr std::size_t kHeldLimit = std::size_t{64} * 1024;
 constexpr std::string_view kRed = "\x1b[31m";
 constexpr std::string_view kYellow = "\x1b[33m";
 constexpr std::string_view kReset = "\x1b[0m";
+// Highlighted texts in black on a background of their own, told apart from the line colours.
+constexpr std::string_view kHighlights[] = {"\x1b[30;46m", "\x1b[30;42m", "\x1b[30;45m", "\x1b[30;43m"};
 
 bool IsWordCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
@@ -107,17 +112,56 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
     text.remove_suffix(1);
   }
   const std::string_view colour = ColourOf(text);
-  if (colour.empty()) {
+  const bool highlighted = highlights_ != nullptr && highlights_->FoundIn(text);
+  if (colour.empty() && !highlighted) {
     return out_.Put(line);
   }
   colourMayBeOpen_ = true;
-  for (const std::string_view piece : {colour, text, kReset, line.substr(text.size())}) {
-    const vp::WriteResult result = out_.Put(piece);
-    if (result != vp::WriteResult::kWritten) {
-      return result;
+  vp::WriteResult result = out_.Put(colour);
+  if (result == vp::WriteResult::kWritten) {
+    result = highlighted ? PutHighlighted(text, colour) : out_.Put(text);
+  }
+  if (result == vp::WriteResult::kWritten && !colour.empty()) {
+    result = out_.Put(kReset);
+  }
+  return result == vp::WriteResult::kWritten ? out_.Put(line.substr(text.size())) : result;
+}
+
+vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
+  struct Occurrence {
+    std::size_t start;
+    std::size_t length;
+    std::size_t pattern;
+  };
+  const std::string_view searched = highlights_->Searched(text, folded_);
+  std::vector<Occurrence> occurrences;
+  for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
+    for (auto [at, length] = highlights_->Find(pattern, searched, 0);
+         at != std::string_view::npos && length > 0;
+         std::tie(at, length) = highlights_->Find(pattern, searched, at + length)) {
+      occurrences.push_back({at, length, pattern});
     }
   }
-  return vp::WriteResult::kWritten;
+  // The earliest first and, of those starting together, the longest; none overlaps one before it.
+  std::sort(occurrences.begin(), occurrences.end(), [](const Occurrence& a, const Occurrence& b) {
+    return a.start != b.start ? a.start < b.start : a.length > b.length;
+  });
+  std::size_t shown = 0;
+  for (const Occurrence& occurrence : occurrences) {
+    if (occurrence.start < shown) {
+      continue;
+    }
+    const std::string_view highlight = kHighlights[occurrence.pattern % std::size(kHighlights)];
+    for (const std::string_view piece : {text.substr(shown, occurrence.start - shown), highlight,
+                                         text.substr(occurrence.start, occurrence.length), kReset, colour}) {
+      const vp::WriteResult result = out_.Put(piece);
+      if (result != vp::WriteResult::kWritten) {
+        return result;
+      }
+    }
+    shown = occurrence.start + occurrence.length;
+  }
+  return out_.Put(text.substr(shown));
 }
 
 vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {

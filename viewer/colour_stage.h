@@ -6,15 +6,20 @@
 
 #include "output_block.h"
 #include "output_sink.h"
+#include "patterns.h"
 
 // Shows a complete line holding the word ERROR or FATAL in red and one holding WARN or WARNING in
-// yellow (whole words, upper case), by escape sequences around the line's text; every byte passes
-// unchanged. The start of a line is held back while more is at hand (up to a bound), so that colour
-// does not depend on where reads cut the text; a line whose start had to go out before its end came
-// (the writer had written only part of it) goes on uncoloured.
+// yellow (whole words, upper case), and each occurrence of a highlighted text in a colour of its own,
+// by escape sequences around the line's text and the occurrences; every byte passes unchanged. The start of a
+// line is held back while more is at hand (up to a bound), so that colour does not depend on where reads cut
+// the text; a line whose start had to go out before its end came (the writer had written only part of it)
+// goes on uncoloured.
 class ColourStage final : public OutputSink {
  public:
   explicit ColourStage(OutputSink& next);
+
+  // The texts to highlight, in the form of the text that comes; none when null.
+  void UseHighlights(const Patterns* highlights) { highlights_ = highlights; }
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
   // The held start of a line is shown as a line of its own: nothing can follow it.
@@ -33,7 +38,11 @@ class ColourStage final : public OutputSink {
   // Passes the start of a line that will not be coloured.
   viewer_platform::WriteResult PutUncoloured(std::string_view piece);
   viewer_platform::WriteResult Flush();
+  // Puts the line's text with its highlights, each followed by the line's own colour again.
+  viewer_platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
 
+  const Patterns* highlights_ = nullptr;
+  std::string folded_;
   // The start of the current line, held until the line completes.
   std::string held_;
   // The current line's start went out uncoloured.

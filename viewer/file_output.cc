@@ -18,8 +18,22 @@ vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name
   return standard_.Write(header);
 }
 
+namespace {
+
+const Patterns kNoPatterns;
+
+const Patterns& Of(const TextPatterns* patterns, bool decoded) {
+  return patterns != nullptr ? patterns->For(decoded) : kNoPatterns;
+}
+
+}  // namespace
+
 FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name)
-    : shared_(shared), name_(std::move(name)) {
+    : shared_(shared),
+      name_(std::move(name)),
+      settings_(settings),
+      decodedFilter_(Of(settings.greps, true), Of(settings.excludes, true)),
+      rawFilter_(Of(settings.greps, false), Of(settings.excludes, false)) {
   if (settings.colour) {
     colour_ = std::make_unique<ColourStage>(*text_);
     text_ = colour_.get();
@@ -27,6 +41,10 @@ FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std
   if (settings.visible) {
     visible_ = std::make_unique<VisibleStage>(*text_);
     text_ = visible_.get();
+  }
+  if (rawFilter_.Filters()) {
+    filter_ = std::make_unique<FilterStage>(rawFilter_, name_, *text_);
+    text_ = filter_.get();
   }
   head_ = text_;
 }
@@ -39,10 +57,17 @@ bool FileOutput::Begin(const char* encoding) {
   begun_ = true;
   encoding_ = asked;
   decode_.reset();
+  lineConverter_.reset();
   head_ = text_;
   decoded_ = encoding != nullptr;
   if (visible_ != nullptr) {
     visible_->ReadAsUtf8(terminal::ReadsUtf8(decoded_));
+  }
+  if (filter_ != nullptr) {
+    filter_->UseFilter(decoded_ ? decodedFilter_ : rawFilter_);
+  }
+  if (colour_ != nullptr && settings_.highlights != nullptr) {
+    colour_->UseHighlights(&settings_.highlights->For(decoded_));
   }
   if (!decoded_) {
     return true;
@@ -57,9 +82,20 @@ bool FileOutput::Begin(const char* encoding) {
       &shared_.Target(true) == &shared_.Target(false)) {
     return true;
   }
+  if (filter_ != nullptr) {
+    lineConverter_ = OpenConverter(encoding, charset.c_str());
+  }
   decode_ = std::make_unique<DecodeStage>(std::move(converter), *text_);
   head_ = decode_.get();
   return true;
+}
+
+bool FileOutput::Shows(std::span<const char> line) {
+  const std::string_view raw(line.data(), line.size());
+  if (lineConverter_ == nullptr) {
+    return (decoded_ ? decodedFilter_ : rawFilter_).Shows(raw);
+  }
+  return decodedFilter_.Shows(ConvertedText(*lineConverter_, raw));
 }
 
 void FileOutput::CloseColour() {

@@ -5,8 +5,18 @@
 
 #include "colour_stage.h"
 #include "decode_stage.h"
+#include "filter_stage.h"
 #include "output_sink.h"
+#include "patterns.h"
 #include "visible_stage.h"
+
+// A repeatable option's texts in both forms a file's text can take: decoded, in the output's character
+// set, and raw, in the system's.
+struct TextPatterns {
+  Patterns decoded;
+  Patterns raw;
+  [[nodiscard]] const Patterns& For(bool decoded) const { return decoded ? this->decoded : raw; }
+};
 
 // What the output does with every file's text, as the options and standard output decide it.
 struct OutputSettings {
@@ -17,6 +27,9 @@ struct OutputSettings {
   bool visible = false;
   // Headers name each file's part of the output.
   bool headers = false;
+  const TextPatterns* highlights = nullptr;
+  const TextPatterns* greps = nullptr;
+  const TextPatterns* excludes = nullptr;
 };
 
 // Standard output as all files' outputs share it: raw bytes, decoded text (on a Windows console its
@@ -42,8 +55,8 @@ class SharedOutput {
   const void* last_ = nullptr;
 };
 
-// One file's way to standard output: raw -> decode -> make visible -> colour -> header -> write. A
-// stage that is not asked for is left out, so without any the bytes go straight out.
+// One file's way to standard output: raw -> decode -> filter -> make visible -> colour -> header ->
+// write. A stage that is not asked for is left out, so without any the bytes go straight out.
 class FileOutput final : public OutputSink {
  public:
   FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name);
@@ -57,6 +70,10 @@ class FileOutput final : public OutputSink {
   viewer_platform::WriteResult Announce() { return shared_.SwitchTo(this, name_); }
   // See ColourStage::CloseColour.
   void CloseColour();
+  // Whether only some lines are shown, and whether a line of the file's text (raw, without its line
+  // end) is one of them.
+  [[nodiscard]] bool Filters() const { return filter_ != nullptr; }
+  [[nodiscard]] bool Shows(std::span<const char> line);
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
   viewer_platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
@@ -79,9 +96,15 @@ class FileOutput final : public OutputSink {
   bool begun_ = false;
   bool decoded_ = false;
   Labelled labelled_{*this};
+  const OutputSettings& settings_;
+  LineFilter decodedFilter_;
+  LineFilter rawFilter_;
   std::unique_ptr<ColourStage> colour_;
   std::unique_ptr<VisibleStage> visible_;
+  std::unique_ptr<FilterStage> filter_;
   std::unique_ptr<DecodeStage> decode_;
+  // Decodes a line on its own, for Shows().
+  std::unique_ptr<CharsetConverter> lineConverter_;
   // Where raw bytes or decoded text enter: the first stage after decoding.
   OutputSink* text_ = &labelled_;
   OutputSink* head_ = &labelled_;

@@ -66,10 +66,18 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
     // A stop ends the search between blocks, however far back it goes.
     return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_, offset, into);
   };
-  const auto find = options.fromLine ? FindLineStart : FindLastLinesStart;
-  const auto start =
-      size < 0 ? std::nullopt
-               : find(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
+  std::optional<std::uint64_t> start;
+  if (size >= 0 && options.fromLine) {
+    start = FindLineStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
+  } else if (size >= 0 && out_.Filters()) {
+    // The last lines shown, as the filter passes them.
+    start =
+        FindLastShownLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_,
+                                lineEnds_, [this](std::span<const char> line) { return out_.Shows(line); });
+  } else if (size >= 0) {
+    start =
+        FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
+  }
   if (!start) {
     if (vp::StopRequested()) {
       return Step::kStop;

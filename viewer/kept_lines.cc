@@ -29,7 +29,8 @@ void KeptLines::DropAllButTheLastLines() {
     std::copy_n(text_.begin() + static_cast<std::ptrdiff_t>(offset), count, into.begin());
     return static_cast<std::ptrdiff_t>(count);
   };
-  const auto start = FindLastLinesStart(readAt, text_.size(), count_, block_, ends_);
+  const auto start = shown_ ? FindLastShownLinesStart(readAt, text_.size(), count_, block_, ends_, shown_)
+                            : FindLastLinesStart(readAt, text_.size(), count_, block_, ends_);
   text_.erase(0, static_cast<std::size_t>(start.value_or(0)));
   text_.shrink_to_fit();
   keptSize_ = text_.size();

@@ -4,14 +4,18 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <utility>
 
+#include "last_lines.h"
 #include "line_ends.h"
 
 // The last lines of a stream that cannot be read again: what came before them is dropped as more
 // arrives, so the memory held stays within twice those lines and a block.
 class KeptLines {
  public:
-  KeptLines(std::size_t count, LineEnds ends) : count_(count), ends_(ends) {}
+  // Only the lines `shown` passes count, when it is given.
+  KeptLines(std::size_t count, LineEnds ends, LineTest shown = nullptr)
+      : count_(count), ends_(ends), shown_(std::move(shown)) {}
 
   void Add(std::span<const char> bytes);
   // The last `count` lines of everything added; a last line without a newline counts as a line.
@@ -22,6 +26,7 @@ class KeptLines {
 
   std::size_t count_;
   LineEnds ends_;
+  LineTest shown_;
   std::string text_;
   std::size_t keptSize_ = 0;
   std::array<char, 4096> block_{};

@@ -23,3 +23,15 @@ std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, st
 // lines. A read that ends early ends the search there. Empty when a read fails.
 std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
                                            std::size_t number, std::span<char> block, LineEnds ends = {});
+
+// The longest line a filter looks at; a longer one is shown as it is.
+inline constexpr std::size_t kLongestFilteredLine = std::size_t{1024} * 1024;
+
+// Whether a line (without its line end) is shown.
+using LineTest = std::function<bool(std::span<const char> line)>;
+
+// As FindLastLinesStart, counting only the lines that `shown` passes, and lines longer than
+// kLongestFilteredLine, which are shown whatever they hold.
+std::optional<std::uint64_t> FindLastShownLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                                     std::size_t count, std::span<char> block, LineEnds ends,
+                                                     const LineTest& shown);

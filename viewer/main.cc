@@ -1,26 +1,79 @@
 // cmdtail [OPTIONS] [FILE]...: shows the last lines of each FILE and, with -f, everything appended to
 // them until stopped; --help lists the options.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "arguments.h"
 #include "charset_converter.h"
+#include "patterns.h"
+#include "settings_file.h"
 #include "tail.h"
 #include "terminal.h"
 #include "viewer_platform.h"
 
 namespace {
 
-// The option's value, else the environment's CMDTAIL_ENCODING, else none.
+// The option's value, else the environment's CMDTAIL_ENCODING, else the settings file's, else none.
 const char* EncodingOf(const Arguments& arguments) {
-  if (arguments.encoding != nullptr) {
-    return arguments.encoding;
+  if (!arguments.encoding.empty()) {
+    return arguments.encoding.c_str();
   }
   const char* fromEnvironment = std::getenv("CMDTAIL_ENCODING");
-  return fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : nullptr;
+  if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+    return fromEnvironment;
+  }
+  return arguments.settingsEncoding.empty() ? nullptr : arguments.settingsEncoding.c_str();
+}
+
+// A repeatable option's texts in both forms of a file's text, from the set they were given in.
+TextPatterns PatternsOf(const OptionTexts& given, bool ignoreCase) {
+  if (given.texts.empty()) {
+    return {};
+  }
+  const std::string from = given.fromSettings ? "UTF-8" : ArgumentCharset();
+  const auto patterns = [&](const std::string& to) {
+    std::vector<std::string> texts(given.texts.size());
+    std::transform(given.texts.begin(), given.texts.end(), texts.begin(),
+                   [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
+    return Patterns(std::move(texts), ignoreCase, CanonicalCharsetName(to) == "UTF8");
+  };
+  return {patterns(OutputCharset()), patterns(ArgumentCharset())};
+}
+
+// The options of the settings file, read before the command line's, unless --no-config says not to; false
+// after saying why, when the file cannot be read or used.
+bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
+  if (!arguments.settings || arguments.action != Arguments::Action::kShow || !arguments.error.empty()) {
+    return true;
+  }
+  std::string text;
+  switch (viewer_platform::ReadBesideProgram(kSettingsFileName, kLargestSettingsFile, text)) {
+    case viewer_platform::SettingsRead::kMissing:
+      return true;
+    case viewer_platform::SettingsRead::kTooLarge:
+      std::fprintf(stderr, "cmdtail: %s: larger than 64 KiB\n", kSettingsFileName);
+      return false;
+    case viewer_platform::SettingsRead::kFailed:
+      std::fprintf(stderr, "cmdtail: cannot read %s: %s\n", kSettingsFileName,
+                   viewer_platform::LastErrorText().c_str());
+      return false;
+    case viewer_platform::SettingsRead::kRead:
+      break;
+  }
+  std::vector<SettingsLine> lines;
+  SettingsLine refused{};
+  if (!ReadSettingsText(text, lines, refused)) {
+    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, refused.number, refused.option.c_str());
+    return false;
+  }
+  arguments = ParseArguments(argc, argv, lines);
+  return true;
 }
 
 bool WantsColour(ColourMode mode, terminal::Session& session) {
@@ -58,7 +111,16 @@ int EndOfText() {
   return 1;
 }
 
-int Run(const Arguments& arguments) {
+int Run(int argc, char* argv[]) {
+  Arguments arguments = ParseArguments(argc, argv);
+  if (!ReadSettings(argc, argv, arguments)) {
+    return 2;
+  }
+  if (arguments.errorLine > 0) {
+    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, arguments.errorLine,
+                 arguments.error.c_str());
+    return 2;
+  }
   if (!arguments.error.empty()) {
     std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)\n",
                  arguments.error.c_str());
@@ -66,6 +128,8 @@ int Run(const Arguments& arguments) {
   }
   if (arguments.action == Arguments::Action::kHelp) {
     std::fputs(kUsageText, stdout);
+    std::printf("Settings: %s, one long option a line without its --; the command line takes precedence.\n",
+                viewer_platform::PathBesideProgram(kSettingsFileName).c_str());
     return EndOfText();
   }
   if (arguments.action == Arguments::Action::kVersion) {
@@ -79,11 +143,17 @@ int Run(const Arguments& arguments) {
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.
   terminal::Session session;
+  const TextPatterns highlights = PatternsOf(arguments.highlights, arguments.ignoreCase);
+  const TextPatterns greps = PatternsOf(arguments.greps, arguments.ignoreCase);
+  const TextPatterns excludes = PatternsOf(arguments.excludes, arguments.ignoreCase);
   // cppcheck-suppress unreadVariable
   const OutputSettings settings{.encoding = encoding,
                                 .colour = WantsColour(arguments.colour, session),
                                 .visible = !arguments.raw && terminal::OutputIsTerminal(),
-                                .headers = WantsHeaders(arguments)};
+                                .headers = WantsHeaders(arguments),
+                                .highlights = &highlights,
+                                .greps = &greps,
+                                .excludes = &excludes};
   if (!viewer_platform::PrepareProcess()) {
     std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
                  viewer_platform::LastErrorText().c_str());
@@ -99,7 +169,7 @@ int Run(const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const int status = Run(ParseArguments(argc, argv));
+  const int status = Run(argc, argv);
   if (status != 0) {
     terminal::HoldErrorInView();
   }

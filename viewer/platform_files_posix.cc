@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "platform_posix.h"
@@ -108,6 +109,37 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 }
 
 bool OpenFileHoldsDeletedName() { return false; }
+
+std::string PathBesideProgram(const char* name) {
+  char program[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  const std::string path(program, length > 0 ? static_cast<std::size_t>(length) : 0);
+  return path.substr(0, path.find_last_of('/') + 1) + name;
+}
+
+SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
+  const int fd = open(PathBesideProgram(name).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return errno == ENOENT ? SettingsRead::kMissing : SettingsRead::kFailed;
+  }
+  // One byte more than the limit tells a file that is too large.
+  text.resize(limit + 1);
+  std::size_t size = 0;
+  ssize_t count = 0;
+  while (size < text.size() && (count = read(fd, text.data() + size, text.size() - size)) != 0) {
+    if (count < 0 && errno != EINTR) {
+      break;
+    }
+    size += count > 0 ? static_cast<std::size_t>(count) : 0;
+  }
+  const int readError = count < 0 ? errno : 0;
+  close(fd);
+  text.resize(size);
+  errno = readError;
+  return readError != 0 ? SettingsRead::kFailed
+         : size > limit ? SettingsRead::kTooLarge
+                        : SettingsRead::kRead;
+}
 
 std::string LastErrorText() { return std::strerror(errno); }
 

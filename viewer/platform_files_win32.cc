@@ -2,6 +2,9 @@
 // pipes and other streams are read as bytes arrive, and "-" is standard input.
 #include <windows.h>
 
+#include <array>
+#include <string>
+
 #include "viewer_platform.h"
 
 namespace viewer_platform {
@@ -139,6 +142,57 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 
 // Without POSIX delete semantics a deleted file's name stays pending until every handle is closed.
 bool OpenFileHoldsDeletedName() { return true; }
+
+namespace {
+
+std::wstring WidePathBesideProgram(const char* name) {
+  std::array<wchar_t, 32768> program{};
+  const DWORD length = GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+  std::wstring path(program.data(), length < program.size() ? length : 0);
+  path.erase(path.find_last_of(L"\\/") + 1);
+  for (; *name != '\0'; ++name) {
+    path += static_cast<wchar_t>(*name);
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string PathBesideProgram(const char* name) {
+  const std::wstring wide = WidePathBesideProgram(name);
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+  std::string path(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), path.data(), length, nullptr,
+                      nullptr);
+  return path;
+}
+
+SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
+  const HANDLE file = CreateFileW(WidePathBesideProgram(name).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kMissing
+                                                                          : SettingsRead::kFailed;
+  }
+  // One byte more than the limit tells a file that is too large.
+  text.resize(limit + 1);
+  std::size_t size = 0;
+  DWORD count = 0;
+  BOOL read = TRUE;
+  while (size < text.size() &&
+         (read = ReadFile(file, text.data() + size, static_cast<DWORD>(text.size() - size), &count,
+                          nullptr)) != FALSE &&
+         count > 0) {
+    size += count;
+  }
+  const DWORD error = read == FALSE ? GetLastError() : 0;
+  CloseHandle(file);
+  text.resize(size);
+  SetLastError(error);
+  return error != 0 ? SettingsRead::kFailed : size > limit ? SettingsRead::kTooLarge : SettingsRead::kRead;
+}
 
 std::string LastErrorText() {
   const DWORD error = GetLastError();

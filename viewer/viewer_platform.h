@@ -67,6 +67,13 @@ void WriteOutAtEnd(std::string_view bytes);
 // True once standard output is a pipe or socket whose reader has gone away.
 bool OutputGone();
 
+// The settings file `name` in the directory of the running program (as the system names the program
+// file, whatever name started it), read whole into `text` if it holds at most `limit` bytes.
+enum class SettingsRead { kRead, kMissing, kTooLarge, kFailed };
+SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
+// Where that file is, for the help to tell.
+std::string PathBesideProgram(const char* name);
+
 // The reason for the last failed call above, as one line of text.
 std::string LastErrorText();
 

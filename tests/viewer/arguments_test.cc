@@ -22,7 +22,7 @@ TEST(ParseArguments, TakesTheFileAndTheDefaults) {
   EXPECT_EQ(arguments.lineCount, kDefaultLineCount);
   EXPECT_FALSE(arguments.fromLine);
   EXPECT_TRUE(arguments.rollover);
-  EXPECT_EQ(arguments.encoding, nullptr);
+  EXPECT_EQ(arguments.encoding, "");
   EXPECT_EQ(arguments.colour, ColourMode::kAuto);
   EXPECT_EQ(arguments.action, Arguments::Action::kShow);
 }
@@ -68,10 +68,46 @@ TEST(ParseArguments, TakesTheOutputOptions) {
   EXPECT_EQ(arguments.error, "");
   EXPECT_FALSE(arguments.rollover);
   EXPECT_TRUE(arguments.raw);
-  EXPECT_STREQ(arguments.encoding, "CP949");
+  EXPECT_EQ(arguments.encoding, "CP949");
   EXPECT_EQ(arguments.colour, ColourMode::kNever);
-  EXPECT_STREQ(Parse({"--encoding=EUC-KR"}).encoding, "EUC-KR");
+  EXPECT_EQ(Parse({"--encoding=EUC-KR"}).encoding, "EUC-KR");
   EXPECT_EQ(Parse({"--color", "always"}).colour, ColourMode::kAlways);
+}
+
+TEST(ParseArguments, TakesTheFilters) {
+  const Arguments arguments =
+      Parse({"--grep=a b", "--grep", "c", "-i", "--exclude=d", "--highlight=e", "log"});
+  EXPECT_EQ(arguments.greps.texts, (std::vector<std::string>{"a b", "c"}));
+  EXPECT_EQ(arguments.excludes.texts, std::vector<std::string>{"d"});
+  EXPECT_EQ(arguments.highlights.texts, std::vector<std::string>{"e"});
+  EXPECT_TRUE(arguments.ignoreCase);
+  EXPECT_FALSE(arguments.greps.fromSettings);
+}
+
+// The settings come first: what the command line gives takes their place.
+TEST(ParseArguments, TakesTheSettingsUnderTheCommandLine) {
+  const std::vector<const char*> commandLine{"cmdtail", "--highlight=b", "--color=never", "log"};
+  const Arguments arguments = ParseArguments(
+      static_cast<int>(commandLine.size()), commandLine.data(),
+      {{1, "encoding=CP949"}, {2, "highlight=a"}, {3, "color=always"}, {5, "grep=x"}, {6, "follow"}});
+  EXPECT_EQ(arguments.error, "");
+  EXPECT_EQ(arguments.settingsEncoding, "CP949");
+  EXPECT_EQ(arguments.encoding, "");
+  EXPECT_EQ(arguments.highlights.texts, std::vector<std::string>{"b"});
+  EXPECT_EQ(arguments.greps.texts, std::vector<std::string>{"x"});
+  EXPECT_TRUE(arguments.greps.fromSettings);
+  EXPECT_EQ(arguments.colour, ColourMode::kNever);
+  EXPECT_TRUE(arguments.follow);
+}
+
+TEST(ParseArguments, RefusesASettingsLineWithItsNumber) {
+  const std::vector<const char*> commandLine{"cmdtail", "value", "log"};
+  for (const char* line : {"nope", "help", "no-config", "lines", "raw=1", "f"}) {
+    const Arguments arguments =
+        ParseArguments(static_cast<int>(commandLine.size()), commandLine.data(), {{1, "raw"}, {7, line}});
+    EXPECT_EQ(arguments.errorLine, 7u) << line;
+    EXPECT_NE(arguments.error, "") << line;
+  }
 }
 
 TEST(ParseArguments, StopsAtHelpOrVersion) {
@@ -88,7 +124,8 @@ TEST(ParseArguments, RefusesWhatItCannotRead) {
                                                                 {"-n", "99999999999999999999999", "log"},
                                                                 {"-x", "log"},
                                                                 {"-fx", "log"},
-                                                                {"--follow", "log"},
+                                                                {"--follow=yes", "log"},
+                                                                {"--grep=", "log"},
                                                                 {"--lines"},
                                                                 {"--encoding"},
                                                                 {"--encoding=", "log"},

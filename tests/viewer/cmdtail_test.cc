@@ -500,6 +500,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
+    Filters, RunToTheEndTest,
+    ::testing::Values(
+        Shows("LastLinesShown", {}, {"-n", "1", "--grep=o", "LOG"}, "WARN disk low\n"),
+        Shows("IgnoringCaseAndExcluding", {}, {"-i", "--grep=error", "--grep=ONE", "--exclude=two", "LOG"},
+              "one\n\xC7\xD1\xB1\xB9 ERROR\n"),
+        Shows("DecodedText", {}, {"--encoding=CP949", "--grep=\xED\x95\x9C\xEA\xB5\xAD", "LOG"}, kErrorUtf8),
+        Shows("FromLineK", {}, {"-n", "+2", "--exclude=o", "LOG"}, "\xC7\xD1\xB1\xB9 ERROR\nlast\n")),
+    [](const auto& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
     EncodingAndColour, RunToTheEndTest,
     ::testing::Values(
         Shows("EncodingOption", {}, {"-n", "2", "--encoding", "CP949", "LOG"}, kErrorUtf8 + "last\n"),
@@ -517,6 +527,8 @@ INSTANTIATE_TEST_SUITE_P(
               "\x1b[33mWARN disk low\x1b[0m\n\x1b[31m" + kErrorUtf8.substr(0, kErrorUtf8.size() - 1) +
                   "\x1b[0m\nlast\n"),
         Shows("ColourNever", {}, {"-n", "3", "--color=never", "LOG"}, kWarnAndError + "last\n"),
+        Shows("HighlightAlways", {}, {"-n", "1", "--color=always", "--highlight=as", "LOG"},
+              "l\x1b[30;46mas\x1b[0mt\n"),
         Shows("NoColourOrDecodingOnAPipeByDefault", {}, {"-n", "3", "LOG"}, kWarnAndError + "last\n")),
     [](const auto& info) { return info.param.name; });
 
@@ -560,6 +572,72 @@ TEST_F(CmdtailTest, FollowsSeveralFilesAndNamesEachAsOutputSwitches) {
   viewer->SignalGroup(SIGTERM);
   EXPECT_EQ(viewer->WaitForExit(), 1);
 }
+
+// A line is shown once it is whole, never in pieces, however the writer writes it.
+TEST_F(CmdtailTest, FiltersOnlyWholeLinesWhileFollowing) {
+  auto viewer = Start({"--grep=ERROR"}, log_);
+  WriteFile(log_, "");
+  AppendFile(log_, "ERR");
+  viewer->ReadFor(300ms);
+  EXPECT_EQ(viewer->out(), "");
+  AppendFile(log_, "OR x\nok\n");
+  EXPECT_TRUE(viewer->WaitForOut("ERROR x\n")) << viewer->out();
+}
+
+struct SettingsCase {
+  const char* name;
+  std::string settings;
+  std::vector<std::string> args;
+  std::string out;
+  std::string err;
+  int status = 0;
+};
+
+void PrintTo(const SettingsCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class SettingsTest : public CmdtailTest, public ::testing::WithParamInterface<SettingsCase> {};
+
+// The settings file beside a copy of cmdtail, under the command line and CMDTAIL_ENCODING.
+TEST_P(SettingsTest, AreTakenAsTheirPlaceSays) {
+  const std::string program = directory_.File("cmdtail.exe");
+  std::filesystem::copy_file(CMDTAIL_PATH, program);
+  WriteFile(directory_.File("cmdtail.conf"), GetParam().settings);
+  WriteFile(log_, "one\ntwo\n\xC7\xD1 ERROR\n");
+  std::vector<std::string> argv{"/usr/bin/env",      "-u",   "NO_COLOR", "LC_ALL=C.UTF-8",
+                                "CMDTAIL_ENCODING=", program};
+  argv.insert(argv.end(), GetParam().args.begin(), GetParam().args.end());
+  argv.push_back(log_);
+  ChildProcess viewer(argv);
+  EXPECT_EQ(viewer.WaitForExit(), GetParam().status);
+  EXPECT_EQ(viewer.out(), GetParam().out);
+  EXPECT_EQ(viewer.err(), GetParam().err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsTest,
+    ::testing::Values(
+        SettingsCase{"EncodingColourAndHighlight",
+                     "# the project's own\n encoding=CP949 \r\n\ncolor=always\nhighlight=\xED\x95\x9C\n",
+                     {"-n", "1"},
+                     "\x1b[31m\x1b[30;46m\xED\x95\x9C\x1b[0m\x1b[31m ERROR\x1b[0m\n",
+                     ""},
+        SettingsCase{"CommandLineFirst", "grep=one\nlines=1\n", {"--grep=two", "-n", "5"}, "two\n", ""},
+        SettingsCase{"NoConfig", "bogus\n", {"--no-config", "-n", "1"}, "\xC7\xD1 ERROR\n", ""},
+        SettingsCase{"UnknownOption",
+                     "lines=1\nbogus\n",
+                     {},
+                     "",
+                     "cmdtail: cmdtail.conf:2: unknown option --bogus\n",
+                     2},
+        SettingsCase{"LongLine",
+                     "highlight=" + std::string(5000, 'x') + "\n",
+                     {},
+                     "",
+                     "cmdtail: cmdtail.conf:1: line longer than 4 KiB\n",
+                     2},
+        SettingsCase{
+            "LargeFile", std::string(70000, '\n'), {}, "", "cmdtail: cmdtail.conf: larger than 64 KiB\n", 2}),
+    [](const auto& info) { return info.param.name; });
 
 // Wherever the reads of the file cut its lines, every complete ERROR line comes out red.
 TEST_F(CmdtailTest, ColoursEveryCompleteLineWhereverTheReadsCutIt) {

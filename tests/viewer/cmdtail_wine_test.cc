@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -212,4 +213,16 @@ TEST(CmdtailUnderWine, ReadsAUtf16LogByItsByteOrderMark) {
             "\xE0\xA8\x85"
             "b\r\n\xEF\xBF\xBD"
             "c\r\n");
+}
+
+// The settings file is found beside the program as the system names it.
+TEST(CmdtailUnderWine, TakesTheSettingsFileBesideTheProgram) {
+  TempDirectory directory;
+  const std::string program = directory.File("cmdtail.exe");
+  std::filesystem::copy_file(WINDOWS_CMDTAIL_PATH, program);
+  WriteFile(directory.File("cmdtail.conf"), "grep=two\r\n");
+  WriteFile(directory.File("app.log"), "one\ntwo\nthree\n");
+  ChildProcess viewer({WINE_LOADER, program, ZDrivePath(directory.File("app.log"))});
+  EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+  EXPECT_EQ(viewer.out(), "two\n");
 }

@@ -145,6 +145,18 @@ TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAW
   EXPECT_EQ(recorder.text, "\x1b[31mx ERROR\x1b[0m\nERROR more\n\x1b[31mERROR\x1b[0m");
 }
 
+// Each text in a colour of its own, the line's colour taken up again after it; of overlapping
+// occurrences the earliest, and of those the longest.
+TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
+  Recorder recorder;
+  ColourStage colour(recorder);
+  const Patterns highlights({"time", "timeout", "out"}, true, true);
+  colour.UseHighlights(&highlights);
+  colour.Write(std::string_view("ERROR Timeout, out\nplain\n"));
+  EXPECT_EQ(recorder.text,
+            "\x1b[31mERROR \x1b[30;42mTimeout\x1b[0m\x1b[31m, \x1b[30;45mout\x1b[0m\x1b[31m\x1b[0m\nplain\n");
+}
+
 TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
   const char* const words[] = {"ERROR", "WARN", "FATAL", "ok", " ", "\n", "\r\n", "\xED\x95\x9C"};
   std::mt19937 random(3);

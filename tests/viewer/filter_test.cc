@@ -1,0 +1,128 @@
+// The filters: the pattern search, case folding, the filter stage and the search for the last lines
+// shown, each against a plain reference.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "filter_stage.h"
+#include "last_lines.h"
+#include "patterns.h"
+
+namespace {
+
+namespace vp = viewer_platform;
+
+class Recorder final : public OutputSink {
+ public:
+  vp::WriteResult Write(std::span<const char> bytes) override {
+    text.append(bytes.data(), bytes.size());
+    return vp::WriteResult::kWritten;
+  }
+  std::string text;
+};
+
+// Text over few letters, so that matches, near misses and dense candidates all occur.
+std::string RandomText(std::mt19937& random, std::size_t length, std::string_view letters = "aabx\n") {
+  std::string text(length, ' ');
+  for (char& c : text) {
+    c = letters[random() % letters.size()];
+  }
+  return text;
+}
+
+TEST(Patterns, FindEveryOccurrenceAsAPlainSearchDoes) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 500; ++round) {
+    const std::string text = RandomText(random, random() % 3000, round % 2 == 0 ? "aabx\n" : "aaaaaab");
+    const std::vector<std::string> texts{RandomText(random, 1 + random() % 4, "aabx"), "aaab"};
+    const Patterns patterns(texts, false, false);
+    for (std::size_t index = 0; index < texts.size(); ++index) {
+      for (std::size_t from = 0; from <= text.size(); from += 1 + random() % 97) {
+        const std::size_t expected = text.find(texts[index], from);
+        ASSERT_EQ(patterns.Find(index, text, from).first, expected) << texts[index] << " from " << from;
+      }
+    }
+  }
+}
+
+TEST(FoldCase, FoldsLettersToLowerCaseKeepingTheLength) {
+  std::string text = "ERROR \xC3\x89t\xC3\xA9 \xD0\x9F \xE2\x84\xAA \xC7\xD1";
+  FoldCase(text, true);
+  // The Kelvin sign's lower case letter is shorter, so it stays.
+  EXPECT_EQ(text, "error \xC3\xA9t\xC3\xA9 \xD0\xBF \xE2\x84\xAA \xC7\xD1");
+  std::string bytes = "ABC \xC3\x89";
+  FoldCase(bytes, false);
+  EXPECT_EQ(bytes, "abc \xC3\x89");
+}
+
+// The lines a plain line-by-line filter shows.
+std::string FilteredLineByLine(const std::string& text, const LineFilter& filter) {
+  std::string shown;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    if (filter.Shows(std::string_view(text).substr(at, end - at))) {
+      shown += text.substr(at, end + 1 - at);
+    }
+    at = end + 1;
+  }
+  return shown;
+}
+
+TEST(FilterStage, ShowsWhatALineByLineFilterShowsHoweverTheTextIsCut) {
+  std::mt19937 random(9);
+  for (int round = 0; round < 300; ++round) {
+    const bool ignoreCase = round % 3 == 0;
+    const Patterns greps(round % 2 == 0 ? std::vector<std::string>{"ab", "xa"} : std::vector<std::string>{},
+                         ignoreCase, false);
+    const Patterns excludes({"bb"}, ignoreCase, false);
+    const LineFilter filter(greps, excludes);
+    const std::string text = RandomText(random, random() % 400, "aAbBx\n");
+    Recorder recorder;
+    FilterStage stage(filter, "log", recorder);
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t length = std::min<std::size_t>(1 + random() % 60, text.size() - at);
+      stage.Write(std::span(text).subspan(at, length));
+      if (random() % 5 == 0) {
+        stage.Idle();
+      }
+      at += length;
+    }
+    stage.EndOfFile();
+    ASSERT_EQ(recorder.text, FilteredLineByLine(text, filter)) << text;
+  }
+}
+
+TEST(FindLastShownLinesStart, AgreesWithAForwardScanOfTheShownLines) {
+  std::mt19937 random(17);
+  const auto shown = [](std::span<const char> line) {
+    return std::string_view(line.data(), line.size()).find('b') != std::string_view::npos;
+  };
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = RandomText(random, random() % 200);
+    const auto readAt = [&](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
+      const std::size_t length = std::min(into.size(), text.size() - offset);
+      std::copy_n(text.begin() + static_cast<std::ptrdiff_t>(offset), length, into.begin());
+      return static_cast<std::ptrdiff_t>(length);
+    };
+    // Where each shown line starts, a final line without a line end included.
+    std::vector<std::uint64_t> starts;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = std::min(text.find('\n', at), text.size());
+      if (shown(std::span(text).subspan(at, end - at))) {
+        starts.push_back(at);
+      }
+      at = end + 1;
+    }
+    for (const std::size_t count : {1, 2, 5}) {
+      for (const std::size_t blockSize : {1, 3, 16}) {
+        std::vector<char> block(blockSize);
+        const std::uint64_t expected = count > starts.size() ? 0 : starts[starts.size() - count];
+        ASSERT_EQ(FindLastShownLinesStart(readAt, text.size(), count, block, {}, shown), expected)
+            << "text \"" << text << "\" count " << count << " block " << blockSize;
+      }
+    }
+  }
+}
+
+}  // namespace

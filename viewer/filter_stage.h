@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output_block.h"
+#include "output_sink.h"
+#include "patterns.h"
+
+// The lines to show: those holding any of the grep patterns (every line when there are none), and of
+// them those holding none of the exclude patterns.
+class LineFilter {
+ public:
+  LineFilter(const Patterns& greps, const Patterns& excludes) : greps_(greps), excludes_(excludes) {}
+
+  [[nodiscard]] bool Filters() const { return !greps_.empty() || !excludes_.empty(); }
+  // Whether a whole line, without its line end, is shown.
+  [[nodiscard]] bool Shows(std::string_view line) const {
+    return (greps_.empty() || greps_.FoundIn(line)) && (excludes_.empty() || !excludes_.FoundIn(line));
+  }
+  [[nodiscard]] const Patterns& greps() const { return greps_; }
+  [[nodiscard]] const Patterns& excludes() const { return excludes_; }
+
+ private:
+  const Patterns& greps_;
+  const Patterns& excludes_;
+};
+
+// Passes only the lines the filter shows, whole: the start of a line is held until its end comes
+// (never beyond a bound: a longer line is shown as it is, said once on standard error). Lines are found
+// by searching a whole block of text for the patterns at once, not a line at a time.
+class FilterStage final : public OutputSink {
+ public:
+  // `name` is the file's, for the note on a line too long to be held.
+  FilterStage(const LineFilter& filter, std::string name, OutputSink& next);
+
+  // The filter in the form of the text that comes.
+  void UseFilter(const LineFilter& filter) { filter_ = &filter; }
+
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  // A held line is whole at the end of its file.
+  viewer_platform::WriteResult EndOfFile() override;
+  // A held line stays held: it is not shown before its end.
+  viewer_platform::WriteResult Idle() override { return out_.Idle(); }
+
+ private:
+  // Puts the shown lines of text made of whole lines, each with its line end.
+  viewer_platform::WriteResult PutShownLines(std::string_view text);
+  viewer_platform::WriteResult PutLineIfShown(std::string_view line);
+  // Holds the start of a line, or lets it go unfiltered once it is too long to hold.
+  viewer_platform::WriteResult Hold(std::string_view start);
+
+  const LineFilter* filter_;
+  std::string name_;
+  std::string held_;
+  // The current line went out unfiltered, too long to hold.
+  bool lineUnderWay_ = false;
+  bool noted_ = false;
+  std::string folded_;
+  std::vector<std::size_t> nextMatch_;
+  OutputBlock out_;
+};
