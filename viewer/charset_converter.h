@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,8 +42,9 @@ std::string ArgumentCharset();
 
 // The whole of `text` converted, an invalid or incomplete character as the replacement.
 std::string ConvertedText(CharsetConverter& converter, std::string_view text);
-// `text` from the set `from` into the set `to`; as it is when they are the same or unknown.
-std::string TextIn(std::string_view text, const char* from, const char* to);
+// `text` from the set `from` into the set `to`, as it is when they are the same or unknown; none when a
+// character of it has no exact form in `to` (it would come out as a stand-in such as `?`).
+std::optional<std::string> TextIn(std::string_view text, const char* from, const char* to);
 
 // A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
 std::string CanonicalCharsetName(std::string_view name);

@@ -31,10 +31,19 @@ std::string ConvertedText(CharsetConverter& converter, std::string_view text) {
   return converted;
 }
 
-std::string TextIn(std::string_view text, const char* from, const char* to) {
+std::optional<std::string> TextIn(std::string_view text, const char* from, const char* to) {
   if (CanonicalCharsetName(from) == CanonicalCharsetName(to)) {
     return std::string(text);
   }
-  const std::unique_ptr<CharsetConverter> converter = OpenConverter(from, to);
-  return converter != nullptr ? ConvertedText(*converter, text) : std::string(text);
+  const std::unique_ptr<CharsetConverter> there = OpenConverter(from, to);
+  const std::unique_ptr<CharsetConverter> back = OpenConverter(to, from);
+  if (there == nullptr || back == nullptr) {
+    return std::string(text);
+  }
+  // Only a text that comes back unchanged was converted exactly.
+  std::string converted = ConvertedText(*there, text);
+  if (ConvertedText(*back, converted) != text) {
+    return std::nullopt;
+  }
+  return converted;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,7 +39,7 @@ TextPatterns PatternsOf(const OptionTexts& given, bool ignoreCase) {
   }
   const std::string from = given.fromSettings ? "UTF-8" : ArgumentCharset();
   const auto patterns = [&](const std::string& to) {
-    std::vector<std::string> texts(given.texts.size());
+    std::vector<std::optional<std::string>> texts(given.texts.size());
     std::transform(given.texts.begin(), given.texts.end(), texts.begin(),
                    [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
     return Patterns(std::move(texts), ignoreCase, CanonicalCharsetName(to) == "UTF8");

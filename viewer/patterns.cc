@@ -36,15 +36,17 @@ constexpr std::size_t kFailedCandidatesAllowed = 16;
 
 }  // namespace
 
-Patterns::Patterns(std::vector<std::string> texts, bool ignoreCase, bool utf8)
-    : texts_(std::move(texts)), ignoreCase_(ignoreCase), utf8_(utf8) {
-  searchers_.reserve(texts_.size());
-  for (std::string& text : texts_) {
+Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8)
+    : ignoreCase_(ignoreCase), utf8_(utf8) {
+  searchers_.reserve(texts.size());
+  for (std::optional<std::string>& given : texts) {
+    findable_.push_back(given.has_value());
+    std::string& text = texts_.emplace_back(std::move(given).value_or(std::string()));
     if (ignoreCase_) {
       FoldCase(text, utf8_);
     }
     searchers_.emplace_back(text.begin(), text.end());
-    anchors_.push_back(AnchorOf(text));
+    anchors_.push_back(text.empty() ? 0 : AnchorOf(text));
   }
 }
 
@@ -55,6 +57,9 @@ std::pair<std::size_t, std::size_t> Patterns::Find(std::size_t index, std::strin
                                                    std::size_t from) const {
   const std::string& pattern = texts_[index];
   const std::size_t anchor = anchors_[index];
+  if (!findable_[index]) {
+    return {std::string_view::npos, 0};
+  }
   std::size_t failed = 0;
   for (std::size_t at = from; at + pattern.size() <= text.size();) {
     const void* hit =

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,7 +21,8 @@ void FoldCharacter(std::span<char> character);
 class Patterns {
  public:
   Patterns() = default;
-  Patterns(std::vector<std::string> texts, bool ignoreCase, bool utf8);
+  // A text that is absent (it has no form in the text searched) is found nowhere.
+  Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8);
   Patterns(Patterns&&) = default;
   Patterns& operator=(Patterns&&) = default;
   // The searchers refer to the texts, which a copy would not share.
@@ -44,6 +46,7 @@ class Patterns {
   using Searcher = std::boyer_moore_horspool_searcher<std::string::const_iterator>;
 
   std::vector<std::string> texts_;
+  std::vector<bool> findable_;
   std::vector<Searcher> searchers_;
   // Each pattern's rarest byte, looked for first.
   std::vector<std::size_t> anchors_;

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "charset_converter.h"
 #include "filter_stage.h"
 #include "last_lines.h"
 #include "patterns.h"
@@ -36,7 +37,7 @@ TEST(Patterns, FindEveryOccurrenceAsAPlainSearchDoes) {
   for (int round = 0; round < 500; ++round) {
     const std::string text = RandomText(random, random() % 3000, round % 2 == 0 ? "aabx\n" : "aaaaaab");
     const std::vector<std::string> texts{RandomText(random, 1 + random() % 4, "aabx"), "aaab"};
-    const Patterns patterns(texts, false, false);
+    const Patterns patterns({texts.begin(), texts.end()}, false, false);
     for (std::size_t index = 0; index < texts.size(); ++index) {
       for (std::size_t from = 0; from <= text.size(); from += 1 + random() % 97) {
         const std::size_t expected = text.find(texts[index], from);
@@ -44,6 +45,15 @@ TEST(Patterns, FindEveryOccurrenceAsAPlainSearchDoes) {
       }
     }
   }
+}
+
+// A text that the searched set cannot hold, such as Korean for an ASCII terminal, matches nothing there,
+// not the stand-ins (`?`) its conversion would give.
+TEST(Patterns, FindATextOnlyWhereItsSetCanHoldIt) {
+  EXPECT_EQ(TextIn("\xED\x95\x9C", "UTF-8", "CP949"), "\xC7\xD1");
+  const Patterns patterns({TextIn("\xED\x95\x9C", "UTF-8", "ASCII")}, false, false);
+  EXPECT_FALSE(patterns.empty());
+  EXPECT_FALSE(patterns.FoundIn("? ?? ERROR"));
 }
 
 TEST(FoldCase, FoldsLettersToLowerCaseKeepingTheLength) {
@@ -73,7 +83,8 @@ TEST(FilterStage, ShowsWhatALineByLineFilterShowsHoweverTheTextIsCut) {
   std::mt19937 random(9);
   for (int round = 0; round < 300; ++round) {
     const bool ignoreCase = round % 3 == 0;
-    const Patterns greps(round % 2 == 0 ? std::vector<std::string>{"ab", "xa"} : std::vector<std::string>{},
+    const Patterns greps(round % 2 == 0 ? std::vector<std::optional<std::string>>{"ab", "xa"}
+                                        : std::vector<std::optional<std::string>>{},
                          ignoreCase, false);
     const Patterns excludes({"bb"}, ignoreCase, false);
     const LineFilter filter(greps, excludes);
