@@ -1,7 +1,9 @@
 #include "file_output.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "byte_order_mark.h"
 #include "charset_converter.h"
 #include "terminal.h"
 
@@ -60,6 +62,7 @@ bool FileOutput::Begin(const char* encoding) {
   lineConverter_.reset();
   head_ = text_;
   decoded_ = encoding != nullptr;
+  lineEnds_ = LineEndsOf(encoding);
   if (visible_ != nullptr) {
     visible_->ReadAsUtf8(terminal::ReadsUtf8(decoded_));
   }
@@ -90,12 +93,20 @@ bool FileOutput::Begin(const char* encoding) {
   return true;
 }
 
-bool FileOutput::Shows(std::span<const char> line) {
-  const std::string_view raw(line.data(), line.size());
+// Text that is searched as it is, a block at once; text that is decoded first, a line at a time.
+void FileOutput::FindShownLines(std::span<const char> text, std::vector<std::size_t>& starts) {
+  const std::string_view raw(text.data(), text.size());
   if (lineConverter_ == nullptr) {
-    return (decoded_ ? decodedFilter_ : rawFilter_).Shows(raw);
+    (decoded_ ? decodedFilter_ : rawFilter_).FindShownLines(raw, starts);
+    return;
   }
-  return decodedFilter_.Shows(ConvertedText(*lineConverter_, raw));
+  for (std::size_t start = 0; start < raw.size();) {
+    const std::size_t end = lineEnds_.Next(text, start);
+    if (decodedFilter_.Shows(ConvertedText(*lineConverter_, raw.substr(start, end - start)))) {
+      starts.push_back(start);
+    }
+    start = std::min(end + lineEnds_.width, raw.size());
+  }
 }
 
 void FileOutput::CloseColour() {

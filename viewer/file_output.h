@@ -6,6 +6,8 @@
 #include "colour_stage.h"
 #include "decode_stage.h"
 #include "filter_stage.h"
+#include "last_lines.h"
+#include "line_ends.h"
 #include "output_sink.h"
 #include "patterns.h"
 #include "visible_stage.h"
@@ -70,10 +72,14 @@ class FileOutput final : public OutputSink {
   viewer_platform::WriteResult Announce() { return shared_.SwitchTo(this, name_); }
   // See ColourStage::CloseColour.
   void CloseColour();
-  // Whether only some lines are shown, and whether a line of the file's text (raw, without its line
-  // end) is one of them.
+  // Whether only some lines are shown, and which of the whole lines of the file's raw text are.
   [[nodiscard]] bool Filters() const { return filter_ != nullptr; }
-  [[nodiscard]] bool Shows(std::span<const char> line);
+  void FindShownLines(std::span<const char> text, std::vector<std::size_t>& starts);
+  ShownLinesFunction ShownLines() {
+    return [this](std::span<const char> text, std::vector<std::size_t>& starts) {
+      FindShownLines(text, starts);
+    };
+  }
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
   viewer_platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
@@ -103,8 +109,9 @@ class FileOutput final : public OutputSink {
   std::unique_ptr<VisibleStage> visible_;
   std::unique_ptr<FilterStage> filter_;
   std::unique_ptr<DecodeStage> decode_;
-  // Decodes a line on its own, for Shows().
+  // Decodes a line on its own, for FindShownLines().
   std::unique_ptr<CharsetConverter> lineConverter_;
+  LineEnds lineEnds_;
   // Where raw bytes or decoded text enter: the first stage after decoding.
   OutputSink* text_ = &labelled_;
   OutputSink* head_ = &labelled_;

@@ -86,58 +86,75 @@ vp::WriteResult FilterStage::PutLineIfShown(std::string_view line) {
   return filter_->Shows(text) ? out_.Put(line) : vp::WriteResult::kWritten;
 }
 
-// With grep patterns, each line holding a match is taken and then tested against the excludes; without
-// them, everything but the lines holding an exclude is passed. Lines shown one after another go on as
-// one run.
 vp::WriteResult FilterStage::PutShownLines(std::string_view text) {
-  const bool grepping = !filter_->greps().empty();
-  const Patterns& searched = grepping ? filter_->greps() : filter_->excludes();
-  const std::string_view folded = searched.Searched(text, folded_);
-  nextMatch_.clear();
+  vp::WriteResult result = vp::WriteResult::kWritten;
+  filter_->ForEachShownRun(text, [&](std::size_t start, std::size_t end) {
+    result = out_.Put(text.substr(start, end - start));
+    return result == vp::WriteResult::kWritten;
+  });
+  return result;
+}
+
+// With grep patterns, each line holding a match is taken and then tested against the excludes; without
+// them, everything but the lines holding an exclude is taken. Lines taken one after another make one run.
+bool LineFilter::ForEachShownRun(std::string_view text,
+                                 const std::function<bool(std::size_t start, std::size_t end)>& run) const {
+  const bool grepping = !greps_.empty();
+  const Patterns& searched = grepping ? greps_ : excludes_;
+  std::string scratch;
+  const std::string_view folded = searched.Searched(text, scratch);
+  std::vector<std::size_t> nextMatch(searched.size());
   for (std::size_t index = 0; index < searched.size(); ++index) {
-    nextMatch_.push_back(searched.Find(index, folded, 0).first);
+    nextMatch[index] = searched.Find(index, folded, 0).first;
   }
   std::size_t runStart = 0;
   std::size_t runEnd = 0;
+  // Adds the lines from `start` to `end` to the run, which goes out first when they do not follow it.
+  const auto take = [&](std::size_t start, std::size_t end) {
+    if (start != runEnd) {
+      if (runEnd > runStart && !run(runStart, runEnd)) {
+        return false;
+      }
+      runStart = start;
+    }
+    runEnd = end;
+    return true;
+  };
   std::size_t from = 0;
   while (from < text.size()) {
     // The earliest match of any pattern; each pattern's next match is looked for again once passed.
     std::size_t match = kNone;
     for (std::size_t index = 0; index < searched.size(); ++index) {
-      if (nextMatch_[index] != kNone && nextMatch_[index] < from) {
-        nextMatch_[index] = searched.Find(index, folded, from).first;
+      if (nextMatch[index] != kNone && nextMatch[index] < from) {
+        nextMatch[index] = searched.Find(index, folded, from).first;
       }
-      match = std::min(match, nextMatch_[index]);
+      match = std::min(match, nextMatch[index]);
     }
     if (match == kNone) {
       break;
     }
     const auto [start, end] = LineAround(folded, match);
-    const bool shown =
-        !grepping || filter_->excludes().empty() || filter_->Shows(text.substr(start, end - start - 1));
+    std::string_view line = text.substr(start, end - start);
+    line.remove_suffix(line.ends_with('\n') ? 1 : 0);
     // Without grep patterns, what lies between excluded lines is shown, and the line itself is not.
-    const std::size_t shownStart = grepping ? start : from;
-    const std::size_t shownEnd = grepping ? (shown ? end : start) : start;
-    if (shownStart != runEnd) {
-      const vp::WriteResult result = out_.Put(text.substr(runStart, runEnd - runStart));
-      if (result != vp::WriteResult::kWritten) {
-        return result;
-      }
-      runStart = shownStart;
+    if (grepping ? (excludes_.empty() || Shows(line)) && !take(start, end) : !take(from, start)) {
+      return false;
     }
-    runEnd = shownEnd;
     from = end;
   }
-  if (!grepping) {
-    // What follows the last excluded line.
-    if (from != runEnd) {
-      const vp::WriteResult result = out_.Put(text.substr(runStart, runEnd - runStart));
-      if (result != vp::WriteResult::kWritten) {
-        return result;
-      }
-      runStart = from;
-    }
-    runEnd = text.size();
+  if (!grepping && !take(from, text.size())) {
+    return false;
   }
-  return out_.Put(text.substr(runStart, runEnd - runStart));
+  return runEnd == runStart || run(runStart, runEnd);
+}
+
+void LineFilter::FindShownLines(std::string_view text, std::vector<std::size_t>& starts) const {
+  ForEachShownRun(text, [&](std::size_t start, std::size_t end) {
+    for (std::size_t at = start; at < end;) {
+      starts.push_back(at);
+      const std::size_t newline = text.find('\n', at);
+      at = newline == kNone ? end : newline + 1;
+    }
+    return true;
+  });
 }

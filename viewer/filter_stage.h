@@ -22,8 +22,13 @@ class LineFilter {
   [[nodiscard]] bool Shows(std::string_view line) const {
     return (greps_.empty() || greps_.FoundIn(line)) && (excludes_.empty() || !excludes_.FoundIn(line));
   }
-  [[nodiscard]] const Patterns& greps() const { return greps_; }
-  [[nodiscard]] const Patterns& excludes() const { return excludes_; }
+  // Calls `run` with each run of consecutive shown lines of `text` (whole lines, each with its line end
+  // but perhaps the last), as offsets, in order, until it returns false; false then. The text is searched
+  // for the patterns a block at a time, not a line at a time.
+  bool ForEachShownRun(std::string_view text,
+                       const std::function<bool(std::size_t start, std::size_t end)>& run) const;
+  // Adds where each shown line of `text`, whole lines, begins.
+  void FindShownLines(std::string_view text, std::vector<std::size_t>& starts) const;
 
  private:
   const Patterns& greps_;
@@ -31,8 +36,7 @@ class LineFilter {
 };
 
 // Passes only the lines the filter shows, whole: the start of a line is held until its end comes
-// (never beyond a bound: a longer line is shown as it is, said once on standard error). Lines are found
-// by searching a whole block of text for the patterns at once, not a line at a time.
+// (never beyond a bound: a longer line is shown as it is, said once on standard error).
 class FilterStage final : public OutputSink {
  public:
   // `name` is the file's, for the note on a line too long to be held.
@@ -60,7 +64,5 @@ class FilterStage final : public OutputSink {
   // The current line went out unfiltered, too long to hold.
   bool lineUnderWay_ = false;
   bool noted_ = false;
-  std::string folded_;
-  std::vector<std::size_t> nextMatch_;
   OutputBlock out_;
 };

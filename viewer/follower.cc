@@ -71,9 +71,8 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
     start = FindLineStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
   } else if (size >= 0 && out_.Filters()) {
     // The last lines shown, as the filter passes them.
-    start =
-        FindLastShownLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_,
-                                lineEnds_, [this](std::span<const char> line) { return out_.Shows(line); });
+    start = FindLastShownLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_,
+                                    lineEnds_, out_.ShownLines());
   } else if (size >= 0) {
     start =
         FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);

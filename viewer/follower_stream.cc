@@ -66,9 +66,7 @@ vp::StreamRead Follower::ReadStream(int limitMilliseconds, std::size_t& count) {
 // Without following, the last lines are those at the end of the input; when following, those that have
 // arrived when it first pauses, as a file's are those it holds when following starts.
 Follower::Step Follower::ShowStreamLastLines(const ShowOptions& options) {
-  KeptLines kept(
-      options.lineCount, LineEndsOf(askedEncoding_),
-      out_.Filters() ? LineTest([this](std::span<const char> line) { return out_.Shows(line); }) : nullptr);
+  KeptLines kept(options.lineCount, LineEndsOf(askedEncoding_), out_.Filters() ? out_.ShownLines() : nullptr);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
   for (;;) {
     std::size_t count = 0;

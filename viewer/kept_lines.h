@@ -13,8 +13,8 @@
 // arrives, so the memory held stays within twice those lines and a block.
 class KeptLines {
  public:
-  // Only the lines `shown` passes count, when it is given.
-  KeptLines(std::size_t count, LineEnds ends, LineTest shown = nullptr)
+  // Only the lines `shown` finds shown count, when it is given.
+  KeptLines(std::size_t count, LineEnds ends, ShownLinesFunction shown = nullptr)
       : count_(count), ends_(ends), shown_(std::move(shown)) {}
 
   void Add(std::span<const char> bytes);
@@ -26,7 +26,7 @@ class KeptLines {
 
   std::size_t count_;
   LineEnds ends_;
-  LineTest shown_;
+  ShownLinesFunction shown_;
   std::string text_;
   std::size_t keptSize_ = 0;
   std::array<char, 4096> block_{};

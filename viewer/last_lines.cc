@@ -89,76 +89,71 @@ std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::ui
 
 namespace {
 
-// The line being looked at while reading backwards: its bytes after the block at hand, up to its end.
-class LineTail {
- public:
-  void Prepend(std::span<const char> bytes) {
-    tooLong_ = tooLong_ || tail_.size() + bytes.size() > kLongestFilteredLine;
-    if (!tooLong_) {
-      tail_.insert(tail_.begin(), bytes.begin(), bytes.end());
-    }
-  }
-  // Whether the line made of `start` and the tail is shown; the tail is then emptied for the next line.
-  bool Shown(std::span<const char> start, const LineTest& shown) {
-    Prepend(start);
-    const bool result = tooLong_ || shown(tail_);
-    tail_.clear();
-    tooLong_ = false;
-    return result;
-  }
-  [[nodiscard]] bool empty() const { return tail_.empty() && !tooLong_; }
-
- private:
-  std::string tail_;
-  bool tooLong_ = false;
-};
+// Where the first line that begins in `data` starts: after its first line end; none when it has none. The
+// unit that ends `data` closes its last line and starts none, as does a unit cut short there.
+std::optional<std::size_t> FirstLineStart(std::span<const char> data, LineEnds ends) {
+  const std::size_t whole = RoundedDown(data.size(), ends.width);
+  const std::span<const char> searched = data.first(whole >= ends.width ? whole - ends.width : 0);
+  const std::size_t lineEnd = ends.Next(searched, 0);
+  return lineEnd < searched.size() ? std::optional(lineEnd + ends.width) : std::nullopt;
+}
 
 }  // namespace
 
+// Reads back from the end a block at a time. Each block is looked at from its first line start on, so
+// that what is handed over is whole lines; the next block ends there. A line longer than a block is
+// read whole on its own, up to the longest a filter looks at.
 std::optional<std::uint64_t> FindLastShownLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
                                                      std::size_t count, std::span<char> block, LineEnds ends,
-                                                     const LineTest& shown) {
+                                                     const ShownLinesFunction& shownLines) {
   if (count == 0) {
     return size;
   }
   const std::size_t width = ends.width;
   const std::size_t blockSize = RoundedDown(block.size(), width);
-  LineTail tail;
-  // A unit cut short at the end is part of the last line; the line end closing it starts no other.
-  std::uint64_t end = RoundedDown(size, width);
-  if (end < size) {
-    const std::span<char> rest = block.first(static_cast<std::size_t>(size - end));
-    if (!ReadExactly(readAt, end, rest)) {
+  std::vector<std::size_t> starts;
+  std::string longLine;
+  for (std::uint64_t end = size; end > 0;) {
+    // Blocks start at whole units, so that the line ends found in them are too.
+    const std::uint64_t start = end > blockSize ? RoundedDown(end - blockSize + width - 1, width) : 0;
+    std::span<const char> lines = block.first(static_cast<std::size_t>(end - start));
+    if (!ReadExactly(readAt, start, block.first(lines.size()))) {
       return std::nullopt;
     }
-    tail.Prepend(rest);
-  } else if (end >= width) {
-    const std::span<char> last = block.first(width);
-    if (!ReadExactly(readAt, end - width, last)) {
-      return std::nullopt;
-    }
-    end -= ends.At(last, 0) ? width : 0;
-  }
-  while (end > 0) {
-    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(end, blockSize));
-    const std::uint64_t start = end - length;
-    const std::span<char> data = block.first(length);
-    if (!ReadExactly(readAt, start, data)) {
-      return std::nullopt;
-    }
-    std::size_t lineEnd = length;
-    for (std::size_t i = length; i >= width; i -= width) {
-      if (!ends.At(data, i - width)) {
-        continue;
+    std::uint64_t linesStart = start;
+    if (start > 0) {
+      if (const auto first = FirstLineStart(lines, ends)) {
+        lines = lines.subspan(*first);
+        linesStart += *first;
+      } else {
+        const auto lineStart = FindLastLinesStart(readAt, end, 1, block, ends);
+        if (!lineStart) {
+          return std::nullopt;
+        }
+        linesStart = *lineStart;
+        longLine.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(end - linesStart, kLongestFilteredLine + 1)));
+        if (longLine.size() > kLongestFilteredLine) {
+          lines = {};
+          if (--count == 0) {
+            return linesStart;
+          }
+        } else if (!ReadExactly(readAt, linesStart, longLine)) {
+          return std::nullopt;
+        } else {
+          lines = longLine;
+        }
       }
-      const std::span<const char> line = data.subspan(i, lineEnd - i);
-      if ((tail.empty() ? shown(line) : tail.Shown(line, shown)) && --count == 0) {
-        return start + i;
-      }
-      lineEnd = i - width;
     }
-    tail.Prepend(data.first(lineEnd));
-    end = start;
+    starts.clear();
+    if (!lines.empty()) {
+      shownLines(lines, starts);
+    }
+    if (starts.size() >= count) {
+      return linesStart + starts[starts.size() - count];
+    }
+    count -= starts.size();
+    end = linesStart;
   }
   return 0;
 }

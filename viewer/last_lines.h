@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "line_ends.h"
 
@@ -27,11 +28,13 @@ std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::ui
 // The longest line a filter looks at; a longer one is shown as it is.
 inline constexpr std::size_t kLongestFilteredLine = std::size_t{1024} * 1024;
 
-// Whether a line (without its line end) is shown.
-using LineTest = std::function<bool(std::span<const char> line)>;
+// Adds to `starts` where each shown line of `text` begins, in order. `text` is made of whole lines, each
+// with its line end but perhaps the last.
+using ShownLinesFunction = std::function<void(std::span<const char> text, std::vector<std::size_t>& starts)>;
 
-// As FindLastLinesStart, counting only the lines that `shown` passes, and lines longer than
-// kLongestFilteredLine, which are shown whatever they hold.
+// As FindLastLinesStart, counting only the lines `shownLines` finds shown, and lines longer than
+// kLongestFilteredLine, which are shown whatever they hold. The lines are handed to it a block at a
+// time, so that it can search a block at once.
 std::optional<std::uint64_t> FindLastShownLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
                                                      std::size_t count, std::span<char> block, LineEnds ends,
-                                                     const LineTest& shown);
+                                                     const ShownLinesFunction& shownLines);
