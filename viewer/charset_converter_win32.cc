@@ -247,8 +247,10 @@ class Utf16Converter final : public CharsetConverter {
 std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to) {
   const UINT toCodePage = CodePageNamed(to);
   const std::string source = CanonicalCharsetName(from);
-  if ((source == "UTF16LE" || source == "UTF16BE") && UsableMaxCharSize(toCodePage) != 0) {
-    return std::make_unique<Utf16Converter>(source == "UTF16BE", toCodePage);
+  // UTF-16 without its byte order is big endian, as a text without a byte order mark is read.
+  if ((source == "UTF16LE" || source == "UTF16BE" || source == "UTF16") &&
+      UsableMaxCharSize(toCodePage) != 0) {
+    return std::make_unique<Utf16Converter>(source != "UTF16LE", toCodePage);
   }
   const UINT fromCodePage = CodePageNamed(from);
   if (UsableMaxCharSize(fromCodePage) == 0 || UsableMaxCharSize(toCodePage) == 0) {

@@ -215,6 +215,22 @@ TEST(CmdtailUnderWine, ReadsAUtf16LogByItsByteOrderMark) {
             "c\r\n");
 }
 
+// UTF-16 asked for without its byte order, as on POSIX: the mark gives the order, else big endian.
+TEST(CmdtailUnderWine, ReadsUtf16AskedForInTheOrderItsMarkNames) {
+  TempDirectory directory;
+  const std::string marked = directory.File("marked.log");
+  const std::string unmarked = directory.File("unmarked.log");
+  WriteFile(marked, std::string("\xFF\xFE"
+                                "a\0\n\0",
+                                6));
+  WriteFile(unmarked, std::string("\0b\0\n", 4));
+  for (const auto& [log, shown] : {std::pair{marked, "a\n"}, std::pair{unmarked, "b\n"}}) {
+    ChildProcess viewer({WINE_LOADER, WINDOWS_CMDTAIL_PATH, "--encoding=UTF-16", ZDrivePath(log)});
+    EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+    EXPECT_EQ(viewer.out(), shown);
+  }
+}
+
 // The settings file is found beside the program as the system names it.
 TEST(CmdtailUnderWine, TakesTheSettingsFileBesideTheProgram) {
   TempDirectory directory;
