@@ -96,13 +96,17 @@ bool Follower::BeginText(bool more) {
   if (!encoding) {
     return false;
   }
-  if (!out_.Begin(encoding->name)) {
+  UseEncoding(*encoding);
+  offset_ = std::max<std::uint64_t>(offset_, encoding->markLength);
+  return true;
+}
+
+void Follower::UseEncoding(const TextEncoding& encoding) {
+  if (!out_.Begin(encoding.name)) {
     out_.Begin(nullptr);
   }
-  lineEnds_ = encoding->lineEnds;
-  offset_ = std::max<std::uint64_t>(offset_, encoding->markLength);
+  lineEnds_ = encoding.lineEnds;
   textBegun_ = true;
-  return true;
 }
 
 Follower::Step Follower::Check() {

@@ -76,7 +76,10 @@ class Follower {
     std::chrono::steady_clock::time_point until;
   };
 
-  Step ShowStreamLastLines(const ShowOptions& options);
+  // Reads a stream's first bytes until they tell its encoding and readies the output for it; `rest` is
+  // what was read after a byte order mark, and `ended` whether the stream ended there.
+  Step BeginStreamText(std::string& rest, bool& ended);
+  Step ShowStreamLastLines(const ShowOptions& options, std::string_view first, bool ended);
   // The next bytes of the stream, once the output has been told that a wait begins when none are at hand.
   viewer_platform::StreamRead ReadStream(int limitMilliseconds, std::size_t& count);
   Step Write(std::span<const char> bytes);
@@ -85,6 +88,7 @@ class Follower {
   // Reads the start of the file for its encoding and readies the output for it; false while the file
   // is too short yet to tell, when `more` may come.
   bool BeginText(bool more);
+  void UseEncoding(const TextEncoding& encoding);
   // Shows the rest of a file; only its whole lines when their line ends are given.
   Step CopyToEnd(viewer_platform::FileHandle file, std::uint64_t& offset,
                  std::optional<LineEnds> wholeLines = std::nullopt);

@@ -699,29 +699,44 @@ struct MarkedCase {
 
 void PrintTo(const MarkedCase& testCase, std::ostream* out) { *out << testCase.name; }
 
-class EncodingOfTheFileTest : public CmdtailTest, public ::testing::WithParamInterface<MarkedCase> {};
+class EncodingOfTheFileTest : public CmdtailTest,
+                              public ::testing::WithParamInterface<std::tuple<MarkedCase, bool>> {};
 
-// The last lines are counted in whole characters, and a byte order mark is never shown.
+// The last lines are counted in whole characters, and a byte order mark is never shown. Through a pipe,
+// from line 2 on, the stream is told by its mark too, its writes cut inside the mark and a line end.
 TEST_P(EncodingOfTheFileTest, ShowsTheLastLinesAsText) {
-  WriteFile(log_, GetParam().content);
-  std::vector<std::string> argv{"/usr/bin/env", "-u", "CMDTAIL_ENCODING", "LC_ALL=C.UTF-8", CMDTAIL_PATH,
-                                "-n",           "2"};
-  argv.insert(argv.end(), GetParam().options.begin(), GetParam().options.end());
-  argv.push_back(log_);
-  ChildProcess viewer(argv);
+  const auto& [marked, throughAPipe] = GetParam();
+  WriteFile(log_, marked.content);
+  std::vector<std::string> argv{"/usr/bin/env", "-u", "CMDTAIL_ENCODING",       "LC_ALL=C.UTF-8",
+                                CMDTAIL_PATH,   "-n", throughAPipe ? "+2" : "2"};
+  argv.insert(argv.end(), marked.options.begin(), marked.options.end());
+  argv.push_back(throughAPipe ? "-" : log_);
+  ChildProcess viewer(argv, {.pipeIn = throughAPipe});
+  if (throughAPipe) {
+    for (const auto& [from, to] : {std::pair{0, 1}, {1, 11}, {11, -1}}) {
+      viewer.WriteIn(marked.content.substr(from, to < 0 ? std::string::npos : to - from));
+      viewer.ReadFor(20ms);
+    }
+    viewer.CloseIn();
+  }
   EXPECT_EQ(viewer.WaitForExit(), 0);
   EXPECT_EQ(viewer.out(), kShownUtf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Marks, EncodingOfTheFileTest,
-    ::testing::Values(
-        MarkedCase{"Utf16LittleEndianMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {}},
-        MarkedCase{"Utf16BigEndianMark", "\xFE\xFF" + Utf16(kUtf16Lines, true), {}},
-        MarkedCase{"Utf8Mark", "\xEF\xBB\xBFone\r\n" + kShownUtf8, {}},
-        MarkedCase{"Utf16AskedForWithItsMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {"--encoding=UTF-16"}},
-        MarkedCase{"Utf16BigEndianAskedFor", Utf16(kUtf16Lines, true), {"--encoding=UTF-16BE"}}),
-    [](const auto& info) { return info.param.name; });
+    ::testing::Combine(
+        ::testing::Values(
+            MarkedCase{"Utf16LittleEndianMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {}},
+            MarkedCase{"Utf16BigEndianMark", "\xFE\xFF" + Utf16(kUtf16Lines, true), {}},
+            MarkedCase{"Utf8Mark", "\xEF\xBB\xBFone\r\n" + kShownUtf8, {}},
+            MarkedCase{
+                "Utf16AskedForWithItsMark", "\xFF\xFE" + Utf16(kUtf16Lines, false), {"--encoding=UTF-16"}},
+            MarkedCase{"Utf16BigEndianAskedFor", Utf16(kUtf16Lines, true), {"--encoding=UTF-16BE"}}),
+        ::testing::Bool()),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "ThroughAPipe" : "");
+    });
 
 // A new file after a rotation is read in the encoding of its own mark.
 TEST_F(CmdtailTest, FollowsAUtf16LogAndReadsEachNewFileByItsOwnMark) {
