@@ -24,8 +24,8 @@ std::pair<std::size_t, std::size_t> LineAround(std::string_view text, std::size_
 
 }  // namespace
 
-FilterStage::FilterStage(const LineFilter& filter, std::string name, OutputSink& next)
-    : filter_(&filter), name_(std::move(name)), out_(next, kOutputBlockSize) {}
+FilterStage::FilterStage(const LineFilter& filter, const std::string& name, OutputSink& next)
+    : filter_(&filter), name_(name), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult FilterStage::Write(std::span<const char> bytes) {
   std::string_view rest(bytes.data(), bytes.size());

@@ -39,8 +39,9 @@ class LineFilter {
 // (never beyond a bound: a longer line is shown as it is, said once on standard error).
 class FilterStage final : public OutputSink {
  public:
-  // `name` is the file's, for the note on a line too long to be held.
-  FilterStage(const LineFilter& filter, std::string name, OutputSink& next);
+  // `name` is the file's, as the rollover changes it, for the note on a line too long to be held.
+  FilterStage(const LineFilter& filter, const std::string& name, OutputSink& next);
+  FilterStage(const LineFilter& filter, std::string&& name, OutputSink& next) = delete;
 
   // The filter in the form of the text that comes.
   void UseFilter(const LineFilter& filter) { filter_ = &filter; }
@@ -59,7 +60,7 @@ class FilterStage final : public OutputSink {
   viewer_platform::WriteResult Hold(std::string_view start);
 
   const LineFilter* filter_;
-  std::string name_;
+  const std::string& name_;
   std::string held_;
   // The current line went out unfiltered, too long to hold.
   bool lineUnderWay_ = false;

@@ -90,7 +90,8 @@ TEST(FilterStage, ShowsWhatALineByLineFilterShowsHoweverTheTextIsCut) {
     const LineFilter filter(greps, excludes);
     const std::string text = RandomText(random, random() % 400, "aAbBx\n");
     Recorder recorder;
-    FilterStage stage(filter, "log", recorder);
+    const std::string name = "log";
+    FilterStage stage(filter, name, recorder);
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t length = std::min<std::size_t>(1 + random() % 60, text.size() - at);
       stage.Write(std::span(text).subspan(at, length));
@@ -102,6 +103,27 @@ TEST(FilterStage, ShowsWhatALineByLineFilterShowsHoweverTheTextIsCut) {
     stage.EndOfFile();
     ASSERT_EQ(recorder.text, FilteredLineByLine(text, filter)) << text;
   }
+}
+
+// A line too long to hold goes out whole and unfiltered, with one note naming the file as it is named
+// now (the day's rollover renames it).
+TEST(FilterStage, ShowsALineTooLongToHoldWithOneNote) {
+  const Patterns greps({"never"}, false, false);
+  const Patterns excludes;
+  const LineFilter filter(greps, excludes);
+  Recorder recorder;
+  std::string name = "app.20261208";
+  FilterStage stage(filter, name, recorder);
+  name = "app.20261209";
+  const std::string line(kLongestFilteredLine + 1, 'x');
+  testing::internal::CaptureStderr();
+  for (int piece = 0; piece < 2; ++piece) {
+    stage.Write(line);
+  }
+  stage.Write(std::string_view("\n"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "cmdtail: app.20261209: a line longer than 1 MiB is shown whole, unfiltered\n");
+  EXPECT_EQ(recorder.text, line + line + "\n");
 }
 
 // Where each line holding a 'b' starts, a final line without a line end included.
