@@ -129,8 +129,9 @@ int Run(int argc, char* argv[]) {
   }
   if (arguments.action == Arguments::Action::kHelp) {
     std::fputs(kUsageText, stdout);
+    const std::string settings = viewer_platform::PathBesideProgram(kSettingsFileName);
     std::printf("Settings: %s, one long option a line without its --; the command line takes precedence.\n",
-                viewer_platform::PathBesideProgram(kSettingsFileName).c_str());
+                settings.empty() ? "none (the program's own path is unknown)" : settings.c_str());
     return EndOfText();
   }
   if (arguments.action == Arguments::Action::kVersion) {

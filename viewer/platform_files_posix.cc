@@ -113,12 +113,19 @@ bool OpenFileHoldsDeletedName() { return false; }
 std::string PathBesideProgram(const char* name) {
   char program[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-  const std::string path(program, length > 0 ? static_cast<std::size_t>(length) : 0);
+  if (length <= 0) {
+    return {};
+  }
+  const std::string path(program, static_cast<std::size_t>(length));
   return path.substr(0, path.find_last_of('/') + 1) + name;
 }
 
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
-  const int fd = open(PathBesideProgram(name).c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string path = PathBesideProgram(name);
+  if (path.empty()) {
+    return SettingsRead::kMissing;
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     return errno == ENOENT ? SettingsRead::kMissing : SettingsRead::kFailed;
   }

@@ -148,7 +148,10 @@ namespace {
 std::wstring WidePathBesideProgram(const char* name) {
   std::array<wchar_t, 32768> program{};
   const DWORD length = GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
-  std::wstring path(program.data(), length < program.size() ? length : 0);
+  if (length == 0 || length >= program.size()) {
+    return {};
+  }
+  std::wstring path(program.data(), length);
   path.erase(path.find_last_of(L"\\/") + 1);
   for (; *name != '\0'; ++name) {
     path += static_cast<wchar_t>(*name);
@@ -169,8 +172,12 @@ std::string PathBesideProgram(const char* name) {
 }
 
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
-  const HANDLE file = CreateFileW(WidePathBesideProgram(name).c_str(), GENERIC_READ, kShareAll, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring path = WidePathBesideProgram(name);
+  if (path.empty()) {
+    return SettingsRead::kMissing;
+  }
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kMissing

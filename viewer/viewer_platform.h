@@ -68,10 +68,11 @@ void WriteOutAtEnd(std::string_view bytes);
 bool OutputGone();
 
 // The settings file `name` in the directory of the running program (as the system names the program
-// file, whatever name started it), read whole into `text` if it holds at most `limit` bytes.
+// file, whatever name started it), read whole into `text` if it holds at most `limit` bytes; kMissing
+// also when the program's own path cannot be found, so that no other directory's file is read.
 enum class SettingsRead { kRead, kMissing, kTooLarge, kFailed };
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
-// Where that file is, for the help to tell.
+// Where that file is, for the help to tell; empty when the program's own path cannot be found.
 std::string PathBesideProgram(const char* name);
 
 // The reason for the last failed call above, as one line of text.
