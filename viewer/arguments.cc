@@ -94,7 +94,9 @@ class Reader {
       }
       settingsLine_ = line.number;
       const std::string_view option(line.option);
-      if (BelongsToTheCommandLine(option.substr(0, option.find('=')))) {
+      if (option.starts_with('-')) {
+        Refuse("expected a long option without its --, not " + std::string(option));
+      } else if (BelongsToTheCommandLine(option.substr(0, option.find('=')))) {
         Refuse("--" + std::string(option) + " belongs on the command line");
       } else {
         ReadLong(option);

@@ -102,12 +102,14 @@ TEST(ParseArguments, TakesTheSettingsUnderTheCommandLine) {
 
 TEST(ParseArguments, RefusesASettingsLineWithItsNumber) {
   const std::vector<const char*> commandLine{"cmdtail", "value", "log"};
-  for (const char* line : {"nope", "help", "no-config", "lines", "raw=1", "f"}) {
+  for (const char* line : {"nope", "help", "no-config", "lines", "raw=1", "f", "--raw"}) {
     const Arguments arguments =
         ParseArguments(static_cast<int>(commandLine.size()), commandLine.data(), {{1, "raw"}, {7, line}});
     EXPECT_EQ(arguments.errorLine, 7u) << line;
     EXPECT_NE(arguments.error, "") << line;
   }
+  EXPECT_EQ(ParseArguments(static_cast<int>(commandLine.size()), commandLine.data(), {{2, "-f"}}).error,
+            "expected a long option without its --, not -f");
 }
 
 TEST(ParseArguments, StopsAtHelpOrVersion) {
