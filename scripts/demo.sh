@@ -2,8 +2,9 @@
 # Builds daylog and cmdtail, lays out a sample project home with cmdtail as its viewer and today's log
 # holding a few code page 949 lines (a warning and an error among them), opens the log with daylog
 # while a writer appends a line a second, watches for about ten seconds, then stops writer and viewer
-# and removes the sample home. Leaves no process behind. CMDTAIL_ENCODING=CP949 has cmdtail show the
-# Korean text in the terminal's character set; on a terminal the warning is yellow and the error red.
+# and removes the sample home. Leaves no process behind. The home's bin/cmdtail.conf has cmdtail read the
+# log as code page 949, shown in the terminal's character set, and highlight the word for "request"; on a
+# terminal the warning is yellow and the error red.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -28,6 +29,8 @@ trap cleanup EXIT
 
 mkdir -p "$home/bin" "$home/log"
 cp build/viewer/cmdtail.exe "$home/bin/cmdtail.exe"
+# The viewer's own settings, in UTF-8; the highlighted word is 요청, "request".
+printf '# This project'"'"'s viewer\nencoding=CP949\nhighlight=\xec\x9a\x94\xec\xb2\xad\n' >"$home/bin/cmdtail.conf"
 log="$home/log/web.$(date +%Y%m%d)"
 # "server started", "waiting on port 8080", a warning "cache is full", an error "database connection
 # failed", then "request handled" from the writer, in code page 949.
@@ -43,9 +46,11 @@ printf '09:00:02 ERROR \xb5\xa5\xc0\xcc\xc5\xcd\xba\xa3\xc0\xcc\xbd\xba \xbf\xac
 ) &
 writer=$!
 
-# daylog starts the viewer with nothing but "-f LOG"; the encoding reaches it through the environment.
-export CMDTAIL_ENCODING=CP949
-echo "\$ CMDTAIL_ENCODING=CP949 daylog '$home' web"
+# daylog starts the viewer with nothing but "-f LOG"; the rest comes from bin/cmdtail.conf.
+unset CMDTAIL_ENCODING
+echo "\$ cat '$home/bin/cmdtail.conf'"
+cat "$home/bin/cmdtail.conf"
+echo "\$ daylog '$home' web"
 build/launcher/daylog "$home" web
 wait "$writer"
 writer=""
