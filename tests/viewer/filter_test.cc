@@ -9,19 +9,9 @@
 #include "filter_stage.h"
 #include "last_lines.h"
 #include "patterns.h"
+#include "recording_sink.h"
 
 namespace {
-
-namespace vp = viewer_platform;
-
-class Recorder final : public OutputSink {
- public:
-  vp::WriteResult Write(std::span<const char> bytes) override {
-    text.append(bytes.data(), bytes.size());
-    return vp::WriteResult::kWritten;
-  }
-  std::string text;
-};
 
 // Text over few letters, so that matches, near misses and dense candidates all occur.
 std::string RandomText(std::mt19937& random, std::size_t length, std::string_view letters = "aabx\n") {
@@ -92,15 +82,7 @@ TEST(FilterStage, ShowsWhatALineByLineFilterShowsHoweverTheTextIsCut) {
     Recorder recorder;
     const std::string name = "log";
     FilterStage stage(filter, name, recorder);
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t length = std::min<std::size_t>(1 + random() % 60, text.size() - at);
-      stage.Write(std::span(text).subspan(at, length));
-      if (random() % 5 == 0) {
-        stage.Idle();
-      }
-      at += length;
-    }
-    stage.EndOfFile();
+    WriteInRandomPieces(stage, text, random, 60, 5);
     ASSERT_EQ(recorder.text, FilteredLineByLine(text, filter)) << text;
   }
 }

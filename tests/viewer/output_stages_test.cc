@@ -6,22 +6,12 @@
 
 #include "colour_stage.h"
 #include "decode_stage.h"
+#include "recording_sink.h"
 #include "visible_stage.h"
 
 namespace {
 
 namespace vp = viewer_platform;
-
-class Recorder final : public OutputSink {
- public:
-  vp::WriteResult Write(std::span<const char> bytes) override {
-    text.append(bytes.data(), bytes.size());
-    largestWrite = std::max(largestWrite, bytes.size());
-    return vp::WriteResult::kWritten;
-  }
-  std::string text;
-  std::size_t largestWrite = 0;
-};
 
 DecodeStage OpenDecoder(const char* from, const char* to, OutputSink& next) {
   std::unique_ptr<CharsetConverter> converter = OpenConverter(from, to);
@@ -167,15 +157,7 @@ TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
     }
     Recorder recorder;
     ColourStage colour(recorder);
-    for (std::size_t at = 0; at < input.size();) {
-      const std::size_t length = std::min<std::size_t>(1 + random() % 30, input.size() - at);
-      colour.Write(std::span(input).subspan(at, length));
-      if (random() % 4 == 0) {
-        colour.Idle();
-      }
-      at += length;
-    }
-    colour.EndOfFile();
+    WriteInRandomPieces(colour, input, random, 30, 4);
     EXPECT_EQ(WithoutEscapeSequences(recorder.text), input);
   }
 }
