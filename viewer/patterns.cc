@@ -38,13 +38,16 @@ constexpr std::size_t kFailedCandidatesAllowed = 16;
 
 Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8)
     : ignoreCase_(ignoreCase), utf8_(utf8) {
-  searchers_.reserve(texts.size());
   for (std::optional<std::string>& given : texts) {
     findable_.push_back(given.has_value());
-    std::string& text = texts_.emplace_back(std::move(given).value_or(std::string()));
+    texts_.push_back(std::move(given).value_or(std::string()));
     if (ignoreCase_) {
-      FoldCase(text, utf8_);
+      FoldCase(texts_.back(), utf8_);
     }
+  }
+  // The searchers refer to the texts, which stay where they are from now on.
+  searchers_.reserve(texts_.size());
+  for (const std::string& text : texts_) {
     searchers_.emplace_back(text.begin(), text.end());
     anchors_.push_back(text.empty() ? 0 : AnchorOf(text));
   }
