@@ -124,6 +124,7 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
   if (result == vp::WriteResult::kWritten && !colour.empty()) {
     result = out_.Put(kReset);
   }
+  lineCutShort_ = lineCutShort_ || result != vp::WriteResult::kWritten;
   return result == vp::WriteResult::kWritten ? out_.Put(line.substr(text.size())) : result;
 }
 
@@ -176,8 +177,8 @@ vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
 
 vp::WriteResult ColourStage::Flush() {
   const vp::WriteResult result = out_.Flush();
-  // Every coloured line put so far ends in its reset: once all of it is out, no colour is open.
-  if (result == vp::WriteResult::kWritten) {
+  // Every coloured line put whole ends in its reset: once all of it is out, no colour is open.
+  if (result == vp::WriteResult::kWritten && !lineCutShort_) {
     colourMayBeOpen_ = false;
   }
   return result;

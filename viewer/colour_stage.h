@@ -49,5 +49,8 @@ class ColourStage final : public OutputSink {
   bool lineUnderWay_ = false;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;
+  // A coloured line was cut short by a write that failed or was stopped, before its reset: its colour
+  // stays open, whatever is flushed after it.
+  bool lineCutShort_ = false;
   OutputBlock out_;
 };
