@@ -66,7 +66,7 @@ vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
     rest.remove_prefix(newline + 1);
     if (lineUnderWay_) {
       lineUnderWay_ = false;
-      result = out_.Put(end);
+      result = Put(end);
     } else if (held_.empty()) {
       result = PutLine(end);
     } else {
@@ -114,18 +114,17 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
   const std::string_view colour = ColourOf(text);
   const bool highlighted = highlights_ != nullptr && highlights_->FoundIn(text);
   if (colour.empty() && !highlighted) {
-    return out_.Put(line);
+    return Put(line);
   }
   colourMayBeOpen_ = true;
-  vp::WriteResult result = out_.Put(colour);
+  vp::WriteResult result = Put(colour);
   if (result == vp::WriteResult::kWritten) {
-    result = highlighted ? PutHighlighted(text, colour) : out_.Put(text);
+    result = highlighted ? PutHighlighted(text, colour) : Put(text);
   }
   if (result == vp::WriteResult::kWritten && !colour.empty()) {
-    result = out_.Put(kReset);
+    result = Put(kReset);
   }
-  lineCutShort_ = lineCutShort_ || result != vp::WriteResult::kWritten;
-  return result == vp::WriteResult::kWritten ? out_.Put(line.substr(text.size())) : result;
+  return result == vp::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
 }
 
 vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
@@ -155,14 +154,14 @@ vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_v
     const std::string_view highlight = kHighlights[occurrence.pattern % std::size(kHighlights)];
     for (const std::string_view piece : {text.substr(shown, occurrence.start - shown), highlight,
                                          text.substr(occurrence.start, occurrence.length), kReset, colour}) {
-      const vp::WriteResult result = out_.Put(piece);
+      const vp::WriteResult result = Put(piece);
       if (result != vp::WriteResult::kWritten) {
         return result;
       }
     }
     shown = occurrence.start + occurrence.length;
   }
-  return out_.Put(text.substr(shown));
+  return Put(text.substr(shown));
 }
 
 vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
@@ -170,15 +169,23 @@ vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
     return vp::WriteResult::kWritten;
   }
   lineUnderWay_ = true;
-  const vp::WriteResult result = out_.Put(held_);
+  const vp::WriteResult result = Put(held_);
   held_.clear();
-  return result == vp::WriteResult::kWritten ? out_.Put(piece) : result;
+  return result == vp::WriteResult::kWritten ? Put(piece) : result;
+}
+
+vp::WriteResult ColourStage::Put(std::string_view piece) {
+  const vp::WriteResult result = out_.Put(piece);
+  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+  return result;
 }
 
 vp::WriteResult ColourStage::Flush() {
   const vp::WriteResult result = out_.Flush();
-  // Every coloured line put whole ends in its reset: once all of it is out, no colour is open.
-  if (result == vp::WriteResult::kWritten && !lineCutShort_) {
+  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+  // Every coloured line put so far ends in its reset: once all of it is out, no colour is open. A
+  // write cut short may have left a line without its reset, while the block it was in is empty.
+  if (!cutShort_) {
     colourMayBeOpen_ = false;
   }
   return result;

@@ -37,6 +37,8 @@ class ColourStage final : public OutputSink {
   viewer_platform::WriteResult PutLine(std::string_view line);
   // Passes the start of a line that will not be coloured.
   viewer_platform::WriteResult PutUncoloured(std::string_view piece);
+  // Puts into the output block, noting a write cut short.
+  viewer_platform::WriteResult Put(std::string_view piece);
   viewer_platform::WriteResult Flush();
   // Puts the line's text with its highlights, each followed by the line's own colour again.
   viewer_platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
@@ -49,8 +51,8 @@ class ColourStage final : public OutputSink {
   bool lineUnderWay_ = false;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;
-  // A coloured line was cut short by a write that failed or was stopped, before its reset: its colour
-  // stays open, whatever is flushed after it.
-  bool lineCutShort_ = false;
+  // A write was cut short (a stop, a failure): the output may end inside a coloured line, whatever an
+  // empty block says later.
+  bool cutShort_ = false;
   OutputBlock out_;
 };

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -145,6 +146,25 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
 void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
 
 void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
+
+bool ChildProcess::IsWaitingToWrite() const {
+  std::ifstream wchan("/proc/" + std::to_string(pid_) + "/wchan");
+  std::string where;
+  return std::getline(wchan, where) && where.ends_with("pipe_write");
+}
+
+bool ChildProcess::HasPending(int signal) const {
+  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  const unsigned long long bit = 1ULL << (signal - 1);
+  for (std::string line; std::getline(status, line);) {
+    // The signals pending for the thread and for the whole process, as hexadecimal masks.
+    if ((line.starts_with("SigPnd:") || line.starts_with("ShdPnd:")) &&
+        (std::stoull(line.substr(line.find(':') + 1), nullptr, 16) & bit) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
 
 void ChildProcess::WriteIn(const std::string& bytes) {
   if (write(inPipe_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {

@@ -39,8 +39,13 @@ class ChildProcess {
   void SignalGroup(int signal) const;
   // Stops reading standard output, as a reader that has gone away.
   void CloseOut();
-  // Leaves standard output unread, so that its pipe fills up.
+  // Leaves standard output unread, so that its pipe fills up, until ResumeOut().
   void PauseOut() { outPaused_ = true; }
+  void ResumeOut() { outPaused_ = false; }
+  // True while the program waits inside a write to a full pipe (Linux).
+  [[nodiscard]] bool IsWaitingToWrite() const;
+  // True while `signal` has been sent to the program but not yet taken by it (Linux).
+  [[nodiscard]] bool HasPending(int signal) const;
   void WriteIn(const std::string& bytes);
   void CloseIn();
   // True once `done` holds, reading output meanwhile; false when time runs out.
