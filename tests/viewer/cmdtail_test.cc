@@ -575,8 +575,9 @@ TEST_F(CmdtailTest, FollowsSeveralFilesAndNamesEachAsOutputSwitches) {
 
 // A line is shown once it is whole, never in pieces, however the writer writes it.
 TEST_F(CmdtailTest, FiltersOnlyWholeLinesWhileFollowing) {
-  auto viewer = Start({"--grep=ERROR"}, log_);
+  // The log exists before cmdtail starts, which would refuse a missing one.
   WriteFile(log_, "");
+  auto viewer = Start({"--grep=ERROR"}, log_);
   AppendFile(log_, "ERR");
   viewer->ReadFor(300ms);
   EXPECT_EQ(viewer->out(), "");
