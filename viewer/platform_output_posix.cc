@@ -55,9 +55,12 @@ WriteResult WriteOut(std::span<const char> bytes) {
 }
 
 void WriteOutAtEnd(std::string_view bytes) {
+  // A full non-blocking output is given a second to take the bytes, whatever stop is pending.
+  constexpr int kPatienceMilliseconds = 1000;
   while (!bytes.empty()) {
     const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (written < 0 && errno != EINTR) {
+    pollfd output{STDOUT_FILENO, POLLOUT, 0};
+    if (written < 0 && errno != EINTR && (errno != EAGAIN || poll(&output, 1, kPatienceMilliseconds) <= 0)) {
       return;
     }
     bytes.remove_prefix(written < 0 ? 0 : static_cast<std::size_t>(written));

@@ -62,7 +62,8 @@ bool OpenFileHoldsDeletedName();
 
 // Writes all bytes to standard output, giving way to a stop request.
 WriteResult WriteOut(std::span<const char> bytes);
-// Writes a last few bytes to standard output even after a stop, without waiting for a full output.
+// Writes a last few bytes to standard output even after a stop, giving a full non-blocking output a
+// second to take them.
 void WriteOutAtEnd(std::string_view bytes);
 // True once standard output is a pipe or socket whose reader has gone away.
 bool OutputGone();

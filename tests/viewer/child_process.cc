@@ -147,10 +147,11 @@ void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
 
 void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
 
-bool ChildProcess::IsWaitingToWrite() const {
+bool ChildProcess::IsWaitingForItsOutput() const {
   std::ifstream wchan("/proc/" + std::to_string(pid_) + "/wchan");
   std::string where;
-  return std::getline(wchan, where) && where.ends_with("pipe_write");
+  return std::getline(wchan, where) &&
+         (where.ends_with("pipe_write") || where.find("poll") != std::string::npos);
 }
 
 bool ChildProcess::HasPending(int signal) const {

@@ -42,8 +42,9 @@ class ChildProcess {
   // Leaves standard output unread, so that its pipe fills up, until ResumeOut().
   void PauseOut() { outPaused_ = true; }
   void ResumeOut() { outPaused_ = false; }
-  // True while the program waits inside a write to a full pipe (Linux).
-  [[nodiscard]] bool IsWaitingToWrite() const;
+  // True while the program waits inside a write to a full pipe, or in a poll (for a full non-blocking
+  // pipe to take bytes, when nothing else is waited for) (Linux).
+  [[nodiscard]] bool IsWaitingForItsOutput() const;
   // True while `signal` has been sent to the program but not yet taken by it (Linux).
   [[nodiscard]] bool HasPending(int signal) const;
   void WriteIn(const std::string& bytes);

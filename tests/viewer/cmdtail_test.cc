@@ -663,14 +663,18 @@ TEST_F(CmdtailTest, ColoursEveryCompleteLineWhereverTheReadsCutIt) {
   EXPECT_EQ(errorLines, 1667u);
 }
 
+class ColourStopTest : public CmdtailTest, public ::testing::WithParamInterface<bool> {};
+
 // A stop that lands inside a coloured line, while the output is full (a slow terminal), still leaves
-// the output uncoloured.
-TEST_F(CmdtailTest, ClosesAColourLeftOpenByAStop) {
+// the output uncoloured, also when the output does not block and is still full as cmdtail ends.
+TEST_P(ColourStopTest, ClosesAColourLeftOpenByAStop) {
   // Each line is longer than the output pipe holds: the stop comes inside the first line's write.
   WriteFile(log_, "WARN " + std::string(100000, 'w') + "\nWARN " + std::string(100000, 'w') + "\n");
-  auto viewer = Start({"-n", "+1", "--color=always"}, log_);
+  auto viewer = std::make_unique<ChildProcess>(
+      std::vector<std::string>{CMDTAIL_PATH, "-n", "+1", "--color=always", "-f", log_},
+      ChildOptions{.nonBlockingOut = GetParam()});
   viewer->PauseOut();
-  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->IsWaitingToWrite(); }));
+  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->IsWaitingForItsOutput(); }));
   viewer->SignalGroup(SIGINT);
   // Read on only once the stop is taken, so that the write it cuts short is not let finish first.
   ASSERT_TRUE(viewer->WaitUntil([&] { return !viewer->HasPending(SIGINT); }));
@@ -680,6 +684,9 @@ TEST_F(CmdtailTest, ClosesAColourLeftOpenByAStop) {
   ASSERT_NE(lastEscape, std::string::npos);
   EXPECT_EQ(viewer->out().substr(lastEscape), "\x1b[0m");
 }
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ColourStopTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "NonBlocking" : "Blocking"; });
 
 // Text in UTF-16, from ASCII and U+0A05, whose code unit holds a byte 0A that ends no line.
 std::string Utf16(std::string_view text, bool bigEndian) {
