@@ -1,4 +1,4 @@
-#include "bounded_text.h"
+#include "common/bounded_text.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "date_stamp.h"
+#include "common/date_stamp.h"
 
 #include <chrono>
 
-#include "bounded_text.h"
-#include "local_time.h"
+#include "common/bounded_text.h"
+#include "common/local_time.h"
 
 namespace {
 

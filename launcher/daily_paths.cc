@@ -1,6 +1,6 @@
 #include "daily_paths.h"
 
-#include "bounded_text.h"
+#include "common/bounded_text.h"
 
 const char* FormDailyPaths(std::span<char> home, const char* homeArgument, const char* prefix,
                            const char* stamp, std::span<char> viewer, std::span<char> log) {

@@ -3,8 +3,8 @@
 // failures show only as lines on standard output.
 #include <cstdio>
 
+#include "common/date_stamp.h"
 #include "daily_paths.h"
-#include "date_stamp.h"
 #include "messages.h"
 #include "platform.h"
 #include "report.h"

@@ -11,8 +11,8 @@ cmake -S . -B build-tidy -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DBUILD_TESTING=OFF 
 cmake -S . -B build-windows --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
-mapfile -t posix_sources < <(ls common/*.cc launcher/*.cc viewer/*.cc | grep -v '_win32\.cc$')
-mapfile -t win32_sources < <(ls common/*_win32.cc launcher/*_win32.cc viewer/*_win32.cc)
+mapfile -t posix_sources < <(git ls-files 'common/*.cc' 'launcher/*.cc' 'viewer/*.cc' | grep -v '/win32/')
+mapfile -t win32_sources < <(git ls-files '*/win32/*.cc' | grep -E '^(common|launcher|viewer)/')
 # clang-tidy tells for each source how many warnings it met, shown or not ("N warnings generated.",
 # nearly all of them in headers it does not report on); those counts are dropped. A finding is shown
 # whole and fails the run.
@@ -26,6 +26,6 @@ tidy -p build-windows --extra-arg=--target=x86_64-w64-mingw32 \
   --extra-arg=-isystem"$mingw_cxx" --extra-arg=-isystem"$mingw_cxx/x86_64-w64-mingw32" "${win32_sources[@]}"
 
 cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 \
-  --quiet -I common -I launcher -I viewer common launcher viewer
+  --quiet -I . -I launcher -I viewer common launcher viewer
 git ls-files '*.cc' '*.h' | xargs clang-format --dry-run --Werror
 echo "clang-tidy, cppcheck and clang-format: no findings"

@@ -10,13 +10,13 @@
 #include <utility>
 #include <vector>
 
-#include "arguments.h"
-#include "charset_converter.h"
-#include "patterns.h"
-#include "settings_file.h"
-#include "tail.h"
-#include "terminal.h"
-#include "viewer_platform.h"
+#include "follow/tail.h"
+#include "options/arguments.h"
+#include "options/settings_file.h"
+#include "platform/charset_converter.h"
+#include "platform/terminal.h"
+#include "platform/viewer_platform.h"
+#include "text/patterns.h"
 
 namespace {
 

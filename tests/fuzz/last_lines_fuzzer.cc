@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "follow/last_lines.h"
 #include "fuzz_input.h"
-#include "last_lines.h"
 
 namespace {
 

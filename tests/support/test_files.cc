@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "date_stamp.h"
+#include "common/date_stamp.h"
 
 TempDirectory::TempDirectory() {
   std::string pattern = std::filesystem::temp_directory_path() / "daylog-test-XXXXXX";

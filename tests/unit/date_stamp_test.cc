@@ -1,4 +1,4 @@
-#include "date_stamp.h"
+#include "common/date_stamp.h"
 
 #include <gtest/gtest.h>
 

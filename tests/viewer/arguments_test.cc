@@ -1,4 +1,4 @@
-#include "arguments.h"
+#include "options/arguments.h"
 
 #include <gtest/gtest.h>
 

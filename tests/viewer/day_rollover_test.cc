@@ -1,4 +1,4 @@
-#include "day_rollover.h"
+#include "follow/day_rollover.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <random>
 #include <string>
 
-#include "charset_converter.h"
-#include "filter_stage.h"
-#include "last_lines.h"
-#include "patterns.h"
+#include "follow/last_lines.h"
+#include "output/filter_stage.h"
+#include "platform/charset_converter.h"
 #include "recording_sink.h"
+#include "text/patterns.h"
 
 namespace {
 

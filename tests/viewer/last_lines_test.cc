@@ -1,4 +1,4 @@
-#include "last_lines.h"
+#include "follow/last_lines.h"
 
 #include <gtest/gtest.h>
 

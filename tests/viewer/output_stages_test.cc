@@ -4,10 +4,10 @@
 #include <random>
 #include <string>
 
-#include "colour_stage.h"
-#include "decode_stage.h"
+#include "output/colour_stage.h"
+#include "output/decode_stage.h"
+#include "output/visible_stage.h"
 #include "recording_sink.h"
-#include "visible_stage.h"
 
 namespace {
 

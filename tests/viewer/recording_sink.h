@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "output_sink.h"
+#include "platform/output_sink.h"
 
 // The end of an output chain in a test: records what reaches it.
 class Recorder final : public OutputSink {

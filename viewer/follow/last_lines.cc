@@ -1,0 +1,159 @@
+#include "follow/last_lines.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+bool ReadExactly(const ReadAtFunction& readAt, std::uint64_t offset, std::span<char> into) {
+  while (!into.empty()) {
+    const std::ptrdiff_t count = readAt(offset, into);
+    if (count <= 0) {
+      return false;
+    }
+    offset += static_cast<std::uint64_t>(count);
+    into = into.subspan(static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+std::uint64_t RoundedDown(std::uint64_t value, std::size_t width) { return value - value % width; }
+
+}  // namespace
+
+std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                                std::size_t count, std::span<char> block, LineEnds ends) {
+  if (count == 0) {
+    return size;
+  }
+  const std::size_t width = ends.width;
+  // The line end closing the last line does not start another line, so the search begins before it;
+  // a unit cut short at the end is no line end either.
+  std::uint64_t end = RoundedDown(size, width);
+  end = end >= width ? end - width : 0;
+  const std::size_t blockSize = RoundedDown(block.size(), width);
+  std::size_t lineEndsToFind = count;
+  while (end > 0) {
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(end, blockSize));
+    const std::uint64_t start = end - length;
+    const std::span<char> data = block.first(length);
+    if (!ReadExactly(readAt, start, data)) {
+      return std::nullopt;
+    }
+    for (std::size_t i = length; i >= width; i -= width) {
+      if (ends.At(data, i - width) && --lineEndsToFind == 0) {
+        return start + i;
+      }
+    }
+    end = start;
+  }
+  return 0;
+}
+
+std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                           std::size_t number, std::span<char> block, LineEnds ends) {
+  const std::size_t width = ends.width;
+  const std::size_t blockSize = RoundedDown(block.size(), width);
+  std::size_t lineEndsToSkip = number == 0 ? 0 : number - 1;
+  std::uint64_t offset = 0;
+  while (lineEndsToSkip > 0 && offset < size) {
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(size - offset, blockSize));
+    const std::ptrdiff_t count = readAt(offset, block.first(length));
+    if (count < 0) {
+      return std::nullopt;
+    }
+    // A unit cut short by the read is read again with the next block; one cut short by the end of the
+    // data ends no line.
+    const auto whole = static_cast<std::size_t>(RoundedDown(static_cast<std::uint64_t>(count), width));
+    if (whole == 0) {
+      return count == 0 ? offset : size;
+    }
+    const auto data = block.first(whole);
+    if (width == 1) {
+      for (auto at = data.begin(); (at = std::find(at, data.end(), '\n')) != data.end(); ++at) {
+        if (--lineEndsToSkip == 0) {
+          return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
+        }
+      }
+    } else {
+      for (std::size_t at = 0; at < whole; at += width) {
+        if (ends.At(data, at) && --lineEndsToSkip == 0) {
+          return offset + at + width;
+        }
+      }
+    }
+    offset += whole;
+  }
+  return offset;
+}
+
+namespace {
+
+// Where the first line that begins in `data` starts: after its first line end; none when it has none. The
+// unit that ends `data` closes its last line and starts none, as does a unit cut short there.
+std::optional<std::size_t> FirstLineStart(std::span<const char> data, LineEnds ends) {
+  const std::size_t whole = RoundedDown(data.size(), ends.width);
+  const std::span<const char> searched = data.first(whole >= ends.width ? whole - ends.width : 0);
+  const std::size_t lineEnd = ends.Next(searched, 0);
+  return lineEnd < searched.size() ? std::optional(lineEnd + ends.width) : std::nullopt;
+}
+
+}  // namespace
+
+// Reads back from the end a block at a time. Each block is looked at from its first line start on, so
+// that what is handed over is whole lines; the next block ends there. A line longer than a block is
+// read whole on its own, up to the longest a filter looks at.
+std::optional<std::uint64_t> FindLastShownLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
+                                                     std::size_t count, std::span<char> block, LineEnds ends,
+                                                     const ShownLinesFunction& shownLines) {
+  if (count == 0) {
+    return size;
+  }
+  const std::size_t width = ends.width;
+  const std::size_t blockSize = RoundedDown(block.size(), width);
+  std::vector<std::size_t> starts;
+  std::string longLine;
+  for (std::uint64_t end = size; end > 0;) {
+    // Blocks start at whole units, so that the line ends found in them are too.
+    const std::uint64_t start = end > blockSize ? RoundedDown(end - blockSize + width - 1, width) : 0;
+    std::span<const char> lines = block.first(static_cast<std::size_t>(end - start));
+    if (!ReadExactly(readAt, start, block.first(lines.size()))) {
+      return std::nullopt;
+    }
+    std::uint64_t linesStart = start;
+    if (start > 0) {
+      if (const auto first = FirstLineStart(lines, ends)) {
+        lines = lines.subspan(*first);
+        linesStart += *first;
+      } else {
+        const auto lineStart = FindLastLinesStart(readAt, end, 1, block, ends);
+        if (!lineStart) {
+          return std::nullopt;
+        }
+        linesStart = *lineStart;
+        longLine.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(end - linesStart, kLongestFilteredLine + 1)));
+        if (longLine.size() > kLongestFilteredLine) {
+          lines = {};
+          if (--count == 0) {
+            return linesStart;
+          }
+        } else if (!ReadExactly(readAt, linesStart, longLine)) {
+          return std::nullopt;
+        } else {
+          lines = longLine;
+        }
+      }
+    }
+    starts.clear();
+    if (!lines.empty()) {
+      shownLines(lines, starts);
+    }
+    if (starts.size() >= count) {
+      return linesStart + starts[starts.size() - count];
+    }
+    count -= starts.size();
+    end = linesStart;
+  }
+  return 0;
+}

@@ -1,0 +1,192 @@
+#include "output/colour_stage.h"
+
+#include <algorithm>
+#include <iterator>
+#include <tuple>
+#include <vector>
+
+namespace vp = viewer_platform;
+
+namespace {
+
+constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
+// The longest start of a line held back for its colour; a longer line goes on uncoloured.
+constexpr std::size_t kHeldLimit = std::size_t{64} * 1024;
+constexpr std::string_view kRed = "\x1b[31m";
+constexpr std::string_view kYellow = "\x1b[33m";
+constexpr std::string_view kReset = "\x1b[0m";
+// Highlighted texts in black on a background of their own, told apart from the line colours.
+constexpr std::string_view kHighlights[] = {"\x1b[30;46m", "\x1b[30;42m", "\x1b[30;45m", "\x1b[30;43m"};
+
+bool IsWordCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The colour for a line's text: red for ERROR or FATAL, yellow for WARN or WARNING, else none (empty).
+std::string_view ColourOf(std::string_view text) {
+  std::string_view colour;
+  for (std::size_t at = 0; at < text.size();) {
+    if (!IsWordCharacter(text[at])) {
+      ++at;
+      continue;
+    }
+    const std::size_t end =
+        std::find_if_not(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), IsWordCharacter) -
+        text.begin();
+    const std::string_view word = text.substr(at, end - at);
+    if (word == "ERROR" || word == "FATAL") {
+      return kRed;
+    }
+    if (word == "WARN" || word == "WARNING") {
+      colour = kYellow;
+    }
+    at = end;
+  }
+  return colour;
+}
+
+}  // namespace
+
+ColourStage::ColourStage(OutputSink& next) : out_(next, kOutputBlockSize) {}
+
+vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
+  std::string_view rest(bytes.data(), bytes.size());
+  vp::WriteResult result = vp::WriteResult::kWritten;
+  while (!rest.empty() && result == vp::WriteResult::kWritten) {
+    const std::size_t newline = rest.find('\n');
+    if (newline == std::string_view::npos) {
+      if (lineUnderWay_ || held_.size() + rest.size() > kHeldLimit) {
+        result = PutUncoloured(rest);
+      } else {
+        held_.append(rest);
+      }
+      break;
+    }
+    const std::string_view end = rest.substr(0, newline + 1);
+    rest.remove_prefix(newline + 1);
+    if (lineUnderWay_) {
+      lineUnderWay_ = false;
+      result = Put(end);
+    } else if (held_.empty()) {
+      result = PutLine(end);
+    } else {
+      held_.append(end);
+      result = PutLine(held_);
+      held_.clear();
+    }
+  }
+  return result == vp::WriteResult::kWritten ? Flush() : result;
+}
+
+vp::WriteResult ColourStage::EndOfFile() {
+  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : PutLine(held_);
+  held_.clear();
+  lineUnderWay_ = false;
+  if (result != vp::WriteResult::kWritten) {
+    return result;
+  }
+  const vp::WriteResult flushed = Flush();
+  return flushed == vp::WriteResult::kWritten ? out_.EndOfFile() : flushed;
+}
+
+vp::WriteResult ColourStage::Idle() {
+  const vp::WriteResult result = PutUncoloured({});
+  if (result != vp::WriteResult::kWritten) {
+    return result;
+  }
+  const vp::WriteResult flushed = Flush();
+  return flushed == vp::WriteResult::kWritten ? out_.Idle() : flushed;
+}
+
+void ColourStage::CloseColour() {
+  if (colourMayBeOpen_) {
+    vp::WriteOutAtEnd(kReset);
+    colourMayBeOpen_ = false;
+  }
+}
+
+vp::WriteResult ColourStage::PutLine(std::string_view line) {
+  // The colour ends before the line ending, CR LF or LF.
+  std::string_view text = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
+  if (text.ends_with('\r')) {
+    text.remove_suffix(1);
+  }
+  const std::string_view colour = ColourOf(text);
+  const bool highlighted = highlights_ != nullptr && highlights_->FoundIn(text);
+  if (colour.empty() && !highlighted) {
+    return Put(line);
+  }
+  colourMayBeOpen_ = true;
+  vp::WriteResult result = Put(colour);
+  if (result == vp::WriteResult::kWritten) {
+    result = highlighted ? PutHighlighted(text, colour) : Put(text);
+  }
+  if (result == vp::WriteResult::kWritten && !colour.empty()) {
+    result = Put(kReset);
+  }
+  return result == vp::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
+}
+
+vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
+  struct Occurrence {
+    std::size_t start;
+    std::size_t length;
+    std::size_t pattern;
+  };
+  const std::string_view searched = highlights_->Searched(text, folded_);
+  std::vector<Occurrence> occurrences;
+  for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
+    for (auto [at, length] = highlights_->Find(pattern, searched, 0);
+         at != std::string_view::npos && length > 0;
+         std::tie(at, length) = highlights_->Find(pattern, searched, at + length)) {
+      occurrences.push_back({at, length, pattern});
+    }
+  }
+  // The earliest first and, of those starting together, the longest; none overlaps one before it.
+  std::sort(occurrences.begin(), occurrences.end(), [](const Occurrence& a, const Occurrence& b) {
+    return a.start != b.start ? a.start < b.start : a.length > b.length;
+  });
+  std::size_t shown = 0;
+  for (const Occurrence& occurrence : occurrences) {
+    if (occurrence.start < shown) {
+      continue;
+    }
+    const std::string_view highlight = kHighlights[occurrence.pattern % std::size(kHighlights)];
+    for (const std::string_view piece : {text.substr(shown, occurrence.start - shown), highlight,
+                                         text.substr(occurrence.start, occurrence.length), kReset, colour}) {
+      const vp::WriteResult result = Put(piece);
+      if (result != vp::WriteResult::kWritten) {
+        return result;
+      }
+    }
+    shown = occurrence.start + occurrence.length;
+  }
+  return Put(text.substr(shown));
+}
+
+vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
+  if (held_.empty() && piece.empty()) {
+    return vp::WriteResult::kWritten;
+  }
+  lineUnderWay_ = true;
+  const vp::WriteResult result = Put(held_);
+  held_.clear();
+  return result == vp::WriteResult::kWritten ? Put(piece) : result;
+}
+
+vp::WriteResult ColourStage::Put(std::string_view piece) {
+  const vp::WriteResult result = out_.Put(piece);
+  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+  return result;
+}
+
+vp::WriteResult ColourStage::Flush() {
+  const vp::WriteResult result = out_.Flush();
+  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+  // Every coloured line put so far ends in its reset: once all of it is out, no colour is open. A
+  // write cut short may have left a line without its reset, while the block it was in is empty.
+  if (!cutShort_) {
+    colourMayBeOpen_ = false;
+  }
+  return result;
+}

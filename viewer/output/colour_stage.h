@@ -1,0 +1,58 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "output/output_block.h"
+#include "platform/output_sink.h"
+#include "text/patterns.h"
+
+// Shows a complete line holding the word ERROR or FATAL in red and one holding WARN or WARNING in
+// yellow (whole words, upper case), and each occurrence of a highlighted text in a colour of its own,
+// by escape sequences around the line's text and the occurrences; every byte passes unchanged. The start of a
+// line is held back while more is at hand (up to a bound), so that colour does not depend on where reads cut
+// the text; a line whose start had to go out before its end came (the writer had written only part of it)
+// goes on uncoloured.
+class ColourStage final : public OutputSink {
+ public:
+  explicit ColourStage(OutputSink& next);
+
+  // The texts to highlight, in the form of the text that comes; none when null.
+  void UseHighlights(const Patterns* highlights) { highlights_ = highlights; }
+
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  // The held start of a line is shown as a line of its own: nothing can follow it.
+  viewer_platform::WriteResult EndOfFile() override;
+  // The held start of a line goes out uncoloured, and so will the rest of that line.
+  viewer_platform::WriteResult Idle() override;
+
+  // Closes a colour the output may have been left in, when a write was cut short by a stop or a
+  // failure while a coloured line was under way: the terminal must not stay coloured. Writes even
+  // after a stop.
+  void CloseColour();
+
+ private:
+  // Passes a complete line (newline included, if it has one), coloured by its words.
+  viewer_platform::WriteResult PutLine(std::string_view line);
+  // Passes the start of a line that will not be coloured.
+  viewer_platform::WriteResult PutUncoloured(std::string_view piece);
+  // Puts into the output block, noting a write cut short.
+  viewer_platform::WriteResult Put(std::string_view piece);
+  viewer_platform::WriteResult Flush();
+  // Puts the line's text with its highlights, each followed by the line's own colour again.
+  viewer_platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
+
+  const Patterns* highlights_ = nullptr;
+  std::string folded_;
+  // The start of the current line, held until the line completes.
+  std::string held_;
+  // The current line's start went out uncoloured.
+  bool lineUnderWay_ = false;
+  // A colour sequence has been put since the output was last seen whole without one open.
+  bool colourMayBeOpen_ = false;
+  // A write was cut short (a stop, a failure): the output may end inside a coloured line, whatever an
+  // empty block says later.
+  bool cutShort_ = false;
+  OutputBlock out_;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <span>
+
+#include "output/output_block.h"
+#include "platform/charset_converter.h"
+#include "platform/output_sink.h"
+
+// Converts the bytes on their way to the next sink from the log's character set into the output's.
+// A character split between two writes is held until its rest arrives; an invalid byte is written as
+// the replacement character and conversion goes on after it. It holds at most one partial character
+// and one output block.
+class DecodeStage final : public OutputSink {
+ public:
+  DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next);
+
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  // Writes a character left incomplete at the end of a file as invalid, and returns the converter to
+  // its initial state.
+  viewer_platform::WriteResult EndOfFile() override;
+  viewer_platform::WriteResult Idle() override;
+
+ private:
+  // Converts what it can, into the output block; returns the bytes used. What is left is an incomplete
+  // character, unless the result is a failure to write.
+  std::size_t Convert(std::span<const char> bytes, viewer_platform::WriteResult& result);
+  // Holds the rest, an incomplete character, for the next write, and returns nothing. A rest too long
+  // to be one character starts with an invalid byte: that is replaced and what follows it returned.
+  std::span<const char> HoldRest(std::span<const char> rest, viewer_platform::WriteResult& result);
+
+  // Longer than any character of any set, so a held character always fits.
+  static constexpr std::size_t kHeldLimit = 16;
+
+  std::unique_ptr<CharsetConverter> converter_;
+  std::array<char, kHeldLimit> held_{};
+  std::size_t heldSize_ = 0;
+  OutputBlock out_;
+};

@@ -1,0 +1,121 @@
+#include "output/file_output.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/charset_converter.h"
+#include "platform/terminal.h"
+#include "text/byte_order_mark.h"
+
+namespace vp = viewer_platform;
+
+SharedOutput::SharedOutput(bool headers) : console_(terminal::OpenConsoleText()), headers_(headers) {}
+
+vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
+  const bool first = last_ == nullptr;
+  if (!headers_ || std::exchange(last_, file) == file) {
+    return vp::WriteResult::kWritten;
+  }
+  const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
+  return standard_.Write(header);
+}
+
+namespace {
+
+const Patterns kNoPatterns;
+
+const Patterns& Of(const TextPatterns* patterns, bool decoded) {
+  return patterns != nullptr ? patterns->For(decoded) : kNoPatterns;
+}
+
+}  // namespace
+
+FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name)
+    : shared_(shared),
+      name_(std::move(name)),
+      settings_(settings),
+      decodedFilter_(Of(settings.greps, true), Of(settings.excludes, true)),
+      rawFilter_(Of(settings.greps, false), Of(settings.excludes, false)) {
+  if (settings.colour) {
+    colour_ = std::make_unique<ColourStage>(*text_);
+    text_ = colour_.get();
+  }
+  if (settings.visible) {
+    visible_ = std::make_unique<VisibleStage>(*text_);
+    text_ = visible_.get();
+  }
+  if (rawFilter_.Filters()) {
+    filter_ = std::make_unique<FilterStage>(rawFilter_, name_, *text_);
+    text_ = filter_.get();
+  }
+  head_ = text_;
+}
+
+bool FileOutput::Begin(const char* encoding) {
+  const std::string asked = encoding != nullptr ? encoding : "";
+  if (begun_ && asked == encoding_) {
+    return true;
+  }
+  begun_ = true;
+  encoding_ = asked;
+  decode_.reset();
+  lineConverter_.reset();
+  head_ = text_;
+  decoded_ = encoding != nullptr;
+  lineEnds_ = LineEndsOf(encoding);
+  if (visible_ != nullptr) {
+    visible_->ReadAsUtf8(terminal::ReadsUtf8(decoded_));
+  }
+  if (filter_ != nullptr) {
+    filter_->UseFilter(decoded_ ? decodedFilter_ : rawFilter_);
+  }
+  if (colour_ != nullptr && settings_.highlights != nullptr) {
+    colour_->UseHighlights(&settings_.highlights->For(decoded_));
+  }
+  if (!decoded_) {
+    return true;
+  }
+  const std::string charset = OutputCharset();
+  std::unique_ptr<CharsetConverter> converter = OpenConverter(encoding, charset.c_str());
+  if (converter == nullptr) {
+    return false;
+  }
+  // Text already in the output's set passes as it is, but into a Windows console's wide output.
+  if (CanonicalCharsetName(encoding) == CanonicalCharsetName(charset) &&
+      &shared_.Target(true) == &shared_.Target(false)) {
+    return true;
+  }
+  if (filter_ != nullptr) {
+    lineConverter_ = OpenConverter(encoding, charset.c_str());
+  }
+  decode_ = std::make_unique<DecodeStage>(std::move(converter), *text_);
+  head_ = decode_.get();
+  return true;
+}
+
+// Text that is searched as it is, a block at once; text that is decoded first, a line at a time.
+void FileOutput::FindShownLines(std::span<const char> text, std::vector<std::size_t>& starts) {
+  const std::string_view raw(text.data(), text.size());
+  if (lineConverter_ == nullptr) {
+    (decoded_ ? decodedFilter_ : rawFilter_).FindShownLines(raw, starts);
+    return;
+  }
+  for (std::size_t start = 0; start < raw.size();) {
+    const std::size_t end = lineEnds_.Next(text, start);
+    if (decodedFilter_.Shows(ConvertedText(*lineConverter_, raw.substr(start, end - start)))) {
+      starts.push_back(start);
+    }
+    start = std::min(end + lineEnds_.width, raw.size());
+  }
+}
+
+void FileOutput::CloseColour() {
+  if (colour_ != nullptr) {
+    colour_->CloseColour();
+  }
+}
+
+vp::WriteResult FileOutput::Labelled::Write(std::span<const char> bytes) {
+  const vp::WriteResult result = owner_.shared_.SwitchTo(&owner_, owner_.name_);
+  return result == vp::WriteResult::kWritten ? owner_.shared_.Target(owner_.decoded_).Write(bytes) : result;
+}

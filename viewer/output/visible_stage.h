@@ -1,0 +1,35 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "output/output_block.h"
+#include "platform/output_sink.h"
+
+// Shows the log's control characters as visible text on a terminal, so that its bytes never drive the
+// terminal: the C0 controls and DEL in caret notation (ESC as ^[, a lone CR as ^M, DEL as ^?), and, in
+// UTF-8 text, the C1 controls U+0080 to U+009F as <U+009B>. Tab, line feed and the CR of a CR LF pass
+// as they are, and so does every other byte.
+class VisibleStage final : public OutputSink {
+ public:
+  explicit VisibleStage(OutputSink& next);
+
+  // Whether the text is UTF-8, where the C1 controls have a form of their own; decoded text and raw
+  // bytes may differ there.
+  void ReadAsUtf8(bool utf8) { utf8_ = utf8; }
+
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  // A CR or a C1 control's first byte still held goes out as what it is without its next byte.
+  viewer_platform::WriteResult EndOfFile() override;
+  viewer_platform::WriteResult Idle() override { return out_.Idle(); }
+
+ private:
+  // Puts the visible form of the byte at `at` and says how many bytes it took; 0 when the byte's meaning
+  // depends on one that has not come yet.
+  std::size_t PutControl(std::string_view text, std::size_t at, viewer_platform::WriteResult& result);
+
+  bool utf8_ = false;
+  // A CR, or a C1 control's first byte (C2), ending the last write.
+  char held_ = 0;
+  OutputBlock out_;
+};

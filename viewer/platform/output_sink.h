@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+
+#include "platform/viewer_platform.h"
+
+// Where the follower's bytes go: standard output, or a stage that transforms them on their way there.
+// A stage passes both marks below on to the next sink once it has shown what they ask of it.
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  virtual viewer_platform::WriteResult Write(std::span<const char> bytes) = 0;
+  // Marks the end of one file's bytes: a stage shows whatever it still holds back, so that nothing of
+  // one file is joined to the next one's.
+  virtual viewer_platform::WriteResult EndOfFile() { return viewer_platform::WriteResult::kWritten; }
+  // Marks that all there is has been read and a wait for more begins: a stage shows what it holds back
+  // only because more was at hand (the start of a line), so that nothing waits unseen for the writer.
+  virtual viewer_platform::WriteResult Idle() { return viewer_platform::WriteResult::kWritten; }
+};
+
+// The bytes exactly as they are, to standard output.
+class StandardOutput final : public OutputSink {
+ public:
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override {
+    return viewer_platform::WriteOut(bytes);
+  }
+};

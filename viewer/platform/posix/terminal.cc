@@ -1,0 +1,30 @@
+#include "platform/terminal.h"
+
+#include <unistd.h>
+
+#include "platform/charset_converter.h"
+
+namespace terminal {
+
+bool OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
+// Decoded text is written in the locale's set, which is also what the terminal is taken to read.
+bool ReadsUtf8(bool /*decoded*/) { return CanonicalCharsetName(OutputCharset()) == "UTF8"; }
+
+std::unique_ptr<OutputSink> OpenConsoleText() { return nullptr; }
+
+// A POSIX terminal takes colour as it is, and its title is left alone.
+struct Session::Saved {};
+
+Session::Session() = default;
+
+Session::~Session() = default;
+
+bool Session::EnableColour() { return true; }  // NOLINT(readability-convert-member-functions-to-static)
+
+void Session::ShowTitle(const std::string& /*names*/) {
+}  // NOLINT(readability-convert-member-functions-to-static)
+
+void HoldErrorInView() {}
+
+}  // namespace terminal

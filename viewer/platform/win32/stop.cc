@@ -1,0 +1,28 @@
+// Stop requests on Windows: console control events set a flag; standard output goes into binary mode.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/viewer_platform.h"
+
+namespace viewer_platform {
+namespace {
+
+volatile LONG g_stopRequested = 0;
+
+BOOL WINAPI RequestStop(DWORD /*event*/) {
+  InterlockedExchange(&g_stopRequested, 1);
+  return TRUE;
+}
+
+}  // namespace
+
+bool PrepareProcess() {
+  return _setmode(_fileno(stdout), _O_BINARY) != -1 && SetConsoleCtrlHandler(RequestStop, TRUE) != FALSE;
+}
+
+bool StopRequested() { return g_stopRequested != 0; }
+
+}  // namespace viewer_platform

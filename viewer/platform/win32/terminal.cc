@@ -1,0 +1,156 @@
+#include "platform/terminal.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace terminal {
+namespace {
+
+namespace vp = viewer_platform;
+
+constexpr ULONGLONG kHoldMilliseconds = 10000;
+
+HANDLE StandardOutputHandle() { return GetStdHandle(STD_OUTPUT_HANDLE); }
+
+// UTF-8 text to a console, converted to UTF-16 a block at a time and written with WriteConsoleW.
+class ConsoleText final : public OutputSink {
+ public:
+  vp::WriteResult Write(std::span<const char> text) override {
+    while (!text.empty()) {
+      const std::size_t length = BlockLength(text);
+      const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(length), wide_.data(),
+                                            static_cast<int>(wide_.size()));
+      if (count <= 0 || !WriteWide(static_cast<DWORD>(count))) {
+        return vp::WriteResult::kFailed;
+      }
+      text = text.subspan(length);
+      if (vp::StopRequested()) {
+        return vp::WriteResult::kStopped;
+      }
+    }
+    return vp::WriteResult::kWritten;
+  }
+
+ private:
+  // As much as the wide block takes, cut before a character's first byte, never inside it (UTF-8
+  // continuation bytes are 10xxxxxx).
+  [[nodiscard]] std::size_t BlockLength(std::span<const char> text) const {
+    if (text.size() <= wide_.size()) {
+      return text.size();
+    }
+    std::size_t end = wide_.size();
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0U) == 0x80U) {
+      --end;
+    }
+    return end > 0 ? end : wide_.size();
+  }
+
+  bool WriteWide(DWORD count) {
+    for (DWORD done = 0; done < count;) {
+      DWORD written = 0;
+      if (WriteConsoleW(StandardOutputHandle(), wide_.data() + done, count - done, &written, nullptr) ==
+          FALSE) {
+        return false;
+      }
+      done += written;
+    }
+    return true;
+  }
+
+  std::array<wchar_t, 4096> wide_{};
+};
+
+}  // namespace
+
+bool OutputIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(StandardOutputHandle(), &mode) != FALSE;
+}
+
+// Decoded text reaches a console as wide characters, and is UTF-8 elsewhere; raw bytes are read in the
+// console's code page.
+bool ReadsUtf8(bool decoded) { return decoded || GetConsoleOutputCP() == CP_UTF8; }
+
+std::unique_ptr<OutputSink> OpenConsoleText() {
+  return OutputIsTerminal() ? std::make_unique<ConsoleText>() : nullptr;
+}
+
+struct Session::Saved {
+  DWORD mode = 0;
+  bool modeChanged = false;
+  std::wstring title;
+  bool titleChanged = false;
+};
+
+Session::Session() : saved_(std::make_unique<Saved>()) {}
+
+Session::~Session() {
+  if (saved_->modeChanged) {
+    SetConsoleMode(StandardOutputHandle(), saved_->mode);
+  }
+  if (saved_->titleChanged) {
+    SetConsoleTitleW(saved_->title.c_str());
+  }
+}
+
+bool Session::EnableColour() {
+  DWORD mode = 0;
+  if (GetConsoleMode(StandardOutputHandle(), &mode) == FALSE) {
+    return true;
+  }
+  if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) {
+    return true;
+  }
+  if (SetConsoleMode(StandardOutputHandle(), mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) == FALSE) {
+    return false;
+  }
+  saved_->mode = mode;
+  saved_->modeChanged = true;
+  return true;
+}
+
+void Session::ShowTitle(const std::string& names) {
+  if (!OutputIsTerminal()) {
+    return;
+  }
+  if (!saved_->titleChanged) {
+    std::array<wchar_t, 1024> title{};
+    GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+    saved_->title = title.data();
+    saved_->titleChanged = true;
+  }
+  SetConsoleTitleA((names + " - cmdtail").c_str());
+}
+
+void HoldErrorInView() {
+  DWORD processes[2];
+  if (GetConsoleProcessList(processes, 2) != 1) {
+    return;
+  }
+  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (input == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  std::fputs("Press any key to close this window.\n", stderr);
+  std::fflush(stderr);
+  FlushConsoleInputBuffer(input);
+  const ULONGLONG deadline = GetTickCount64() + kHoldMilliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    if (WaitForSingleObject(input, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+      break;
+    }
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    if (ReadConsoleInputW(input, &record, 1, &count) == FALSE ||
+        (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != FALSE)) {
+      break;
+    }
+  }
+  CloseHandle(input);
+}
+
+}  // namespace terminal

@@ -1,0 +1,33 @@
+// Waiting on Windows: notification is not used, and every wait is a short poll.
+#include <windows.h>
+
+#include "platform/viewer_platform.h"
+
+namespace viewer_platform {
+namespace {
+
+constexpr DWORD kPollMilliseconds = 100;
+
+}  // namespace
+
+struct ChangeWaiter::State {
+  std::size_t names = 0;
+};
+
+ChangeWaiter::ChangeWaiter() : state_(std::make_unique<State>()) {}
+
+ChangeWaiter::~ChangeWaiter() = default;
+
+std::size_t ChangeWaiter::Add() { return state_->names++; }
+
+void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
+                         std::span<const FileHandle> /*openFiles*/) {}
+
+// A member on every platform; only Linux keeps state for it.
+void ChangeWaiter::Wait(int limitMilliseconds) {  // NOLINT(readability-convert-member-functions-to-static)
+  Sleep(limitMilliseconds >= 0 && static_cast<DWORD>(limitMilliseconds) < kPollMilliseconds
+            ? static_cast<DWORD>(limitMilliseconds)
+            : kPollMilliseconds);
+}
+
+}  // namespace viewer_platform

@@ -1,0 +1,58 @@
+#include "text/byte_order_mark.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "platform/charset_converter.h"
+
+namespace {
+
+struct Mark {
+  std::string_view bytes;
+  const char* encoding;  // cppcheck-suppress unusedStructMember
+};
+
+constexpr std::array kMarks{Mark{"\xEF\xBB\xBF", "UTF-8"}, Mark{"\xFF\xFE", "UTF-16LE"},
+                            Mark{"\xFE\xFF", "UTF-16BE"}};
+
+bool StartsWith(std::span<const char> start, std::string_view bytes) {
+  return start.size() >= bytes.size() && std::equal(bytes.begin(), bytes.end(), start.begin());
+}
+
+bool MayBecome(std::span<const char> start, std::string_view bytes) {
+  return start.size() < bytes.size() && std::equal(start.begin(), start.end(), bytes.begin());
+}
+
+}  // namespace
+
+LineEnds LineEndsOf(const char* encoding) {
+  const std::string name = encoding != nullptr ? CanonicalCharsetName(encoding) : "";
+  if (name == "UTF16LE" || name == "UCS2LE") {
+    return {2, false};
+  }
+  if (name == "UTF16BE" || name == "UCS2BE" || name == "UTF16") {
+    return {2, true};
+  }
+  return {};
+}
+
+std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const char> start, bool more) {
+  const auto* const mark =
+      std::find_if(kMarks.begin(), kMarks.end(), [&](const Mark& m) { return StartsWith(start, m.bytes); });
+  if (mark == kMarks.end() && more &&
+      std::any_of(kMarks.begin(), kMarks.end(), [&](const Mark& m) { return MayBecome(start, m.bytes); })) {
+    return std::nullopt;
+  }
+  const std::string askedName = asked != nullptr ? CanonicalCharsetName(asked) : "";
+  const bool marked = mark != kMarks.end();
+  const bool utf16Mark = marked && mark != kMarks.begin();
+  // The mark names the encoding when none was asked for, or only its family, UTF-16, was.
+  if (marked && (asked == nullptr || (askedName == "UTF16" && utf16Mark))) {
+    return TextEncoding{mark->encoding, mark->bytes.size(), LineEndsOf(mark->encoding)};
+  }
+  const char* name = askedName == "UTF16" ? "UTF-16BE" : asked;
+  const bool ownMark =
+      marked && name != nullptr && CanonicalCharsetName(mark->encoding) == CanonicalCharsetName(name);
+  return TextEncoding{name, ownMark ? mark->bytes.size() : 0, LineEndsOf(name)};
+}
