@@ -25,6 +25,7 @@ mingw_cxx=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpve
 tidy -p build-windows --extra-arg=--target=x86_64-w64-mingw32 \
   --extra-arg=-isystem"$mingw_cxx" --extra-arg=-isystem"$mingw_cxx/x86_64-w64-mingw32" "${win32_sources[@]}"
 
+scripts/check-layers.sh
 cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr --error-exitcode=1 \
   --quiet -I . -I launcher -I viewer common launcher viewer
 git ls-files '*.cc' '*.h' | xargs clang-format --dry-run --Werror

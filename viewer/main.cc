@@ -13,6 +13,7 @@
 #include "follow/tail.h"
 #include "options/arguments.h"
 #include "options/settings_file.h"
+#include "output/messages.h"
 #include "platform/charset_converter.h"
 #include "platform/terminal.h"
 #include "platform/viewer_platform.h"
@@ -108,7 +109,7 @@ int EndOfText() {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
     return 0;
   }
-  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", std::strerror(errno));
+  ReportOutputFailure(std::strerror(errno));
   return 1;
 }
 

@@ -6,19 +6,23 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "output/note_sink.h"
 #include "platform/output_sink.h"
 
-// The end of an output chain in a test: records what reaches it.
-class Recorder final : public OutputSink {
+// The end of an output chain in a test: records what reaches it, and the notes of its stages.
+class Recorder final : public OutputSink, public NoteSink {
  public:
   viewer_platform::WriteResult Write(std::span<const char> bytes) override {
     text.append(bytes.data(), bytes.size());
     largestWrite = std::max(largestWrite, bytes.size());
     return viewer_platform::WriteResult::kWritten;
   }
+  void Note(const char* note) override { notes.emplace_back(note); }
   std::string text;
   std::size_t largestWrite = 0;
+  std::vector<std::string> notes;
 };
 
 // Writes `text` to `stage` in pieces of 1 to `longest` bytes, as reads may cut it, with a wait for the

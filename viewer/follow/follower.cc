@@ -2,54 +2,47 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <utility>
 
 #include "follow/last_lines.h"
+#include "output/messages.h"
+#include "text/byte_order_mark.h"
 
 namespace vp = viewer_platform;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
+
+// Opens a file that can be read at offsets and tells which file it is; kNoFile when any of it fails.
+vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
+  const vp::FileHandle file = vp::OpenForReading(path);
+  if (file != vp::kNoFile && (!vp::IdentifyOpen(file, id) || !vp::CanSeek(file))) {
+    vp::Close(file);
+    return vp::kNoFile;
+  }
+  return file;
+}
 
 }  // namespace
 
-Follower::Follower(const char* name, std::string path, const char* encoding, FileOutput& out,
-                   vp::ChangeWaiter& waiter)
+Follower::Follower(std::string& name, std::string path, const char* encoding, FileOutput& out,
+                   vp::ChangeWaiter& waiter, vp::FileHandle file, const vp::FileId& id)
     : name_(name),
       path_(std::move(path)),
       askedEncoding_(encoding),
+      file_{.file = file, .offset = 0, .lineEnds = {}},
+      id_(id),
       storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
-      buffer_(storage_.get(), kBlockSize),
+      block_(storage_.get(), kBlockSize),
       out_(out),
+      retired_(block_, out_, name_),
       waiter_(waiter),
       watchKey_(waiter.Add()) {}
 
-Follower::~Follower() {
-  CloseFile();
-  if (retiring_.file != vp::kNoFile) {
-    vp::Close(retiring_.file);
-  }
-}
+Follower::~Follower() { CloseFile(); }
 
-bool Follower::Open() {
-  file_ = vp::OpenForReading(path_);
-  // The reason is read before any other call on the handle, which would replace it. Only a named file
-  // read at offsets is identified: its name can come to stand for another file.
-  if (file_ == vp::kNoFile ||
-      (path_ != vp::kStandardInputName && vp::CanSeek(file_) && !vp::IdentifyOpen(file_, id_))) {
-    if (!vp::StopRequested()) {
-      Report("cannot open", vp::LastErrorText());
-    }
-    return false;
-  }
-  return true;
-}
-
-Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
+Step Follower::ShowLastLines(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
@@ -57,143 +50,198 @@ Follower::Step Follower::ShowLastLines(const ShowOptions& options) {
     // Before the first read, so that no change after it goes unnoticed.
     Watch();
   }
-  const std::int64_t size = vp::SizeOf(file_);
+  const std::int64_t size = vp::SizeOf(file_.file);
   if (size >= 0 && !BeginText(options.follow)) {
     // Too short yet to tell its encoding: shown once it can be told.
     return Step::kWait;
   }
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
     // A stop ends the search between blocks, however far back it goes.
-    return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_, offset, into);
+    return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_.file, offset, into);
   };
+  const auto end = static_cast<std::uint64_t>(size);
   std::optional<std::uint64_t> start;
   if (size >= 0 && options.fromLine) {
-    start = FindLineStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
+    start = FindLineStart(readAt, end, options.lineCount, block_, file_.lineEnds);
   } else if (size >= 0 && out_.Filters()) {
     // The last lines shown, as the filter passes them.
-    start = FindLastShownLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_,
-                                    lineEnds_, out_.ShownLines());
-  } else if (size >= 0) {
     start =
-        FindLastLinesStart(readAt, static_cast<std::uint64_t>(size), options.lineCount, buffer_, lineEnds_);
+        FindLastShownLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds, out_.ShownLines());
+  } else if (size >= 0) {
+    start = FindLastLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds);
   }
   if (!start) {
     if (vp::StopRequested()) {
       return Step::kStop;
     }
-    Report("cannot read", vp::LastErrorText());
+    Report(name_, "cannot read", vp::LastErrorText());
     return Step::kFail;
   }
-  offset_ = std::max(offset_, *start);
-  return CopyToEnd(file_, offset_);
+  file_.offset = std::max(file_.offset, *start);
+  return ShowToEnd(file_, false, block_, out_, name_);
 }
 
 bool Follower::BeginText(bool more) {
   std::array<char, kLongestByteOrderMark> start{};
-  const std::ptrdiff_t count = vp::ReadAt(file_, 0, start);
+  const std::ptrdiff_t count = vp::ReadAt(file_.file, 0, start);
   const std::optional<TextEncoding> encoding = EncodingOfText(
       askedEncoding_, std::span(start).first(count > 0 ? static_cast<std::size_t>(count) : 0), more);
   if (!encoding) {
     return false;
   }
-  UseEncoding(*encoding);
-  offset_ = std::max<std::uint64_t>(offset_, encoding->markLength);
+  out_.BeginText(*encoding);
+  file_.lineEnds = encoding->lineEnds;
+  textBegun_ = true;
+  file_.offset = std::max<std::uint64_t>(file_.offset, encoding->markLength);
   return true;
 }
 
-void Follower::UseEncoding(const TextEncoding& encoding) {
-  if (!out_.Begin(encoding.name)) {
-    out_.Begin(nullptr);
-  }
-  lineEnds_ = encoding.lineEnds;
-  textBegun_ = true;
-}
-
-Follower::Step Follower::Check() {
+Step Follower::Check() {
   const Step step = CheckName();
   return step == Step::kWait ? CheckRollover() : step;
 }
 
-Follower::Step Follower::Write(std::span<const char> bytes) { return Written(out_.Write(bytes)); }
-
-// Ends one file's bytes on their way out, as the next bytes come from another file or another start.
-Follower::Step Follower::EndOfFile() { return Written(out_.EndOfFile()); }
-
-Follower::Step Follower::Written(vp::WriteResult result) {
-  switch (result) {
-    case vp::WriteResult::kWritten:
-      return Step::kWait;
-    case vp::WriteResult::kOutputGone:
-    case vp::WriteResult::kStopped:
-      return Step::kStop;
-    case vp::WriteResult::kFailed:
-      break;
+Step Follower::CatchUp() {
+  const Step retired = CatchUpRetired();
+  if (retired != Step::kWait || file_.file == vp::kNoFile) {
+    return retired;
   }
-  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", vp::LastErrorText().c_str());
-  return Step::kOutputFailed;
-}
-
-Follower::Step Follower::CatchUp() {
-  const Step retiring = CatchUpRetiring();
-  if (retiring != Step::kWait || file_ == vp::kNoFile) {
-    return retiring;
-  }
-  const std::int64_t size = vp::SizeOf(file_);
-  if (size >= 0 && static_cast<std::uint64_t>(size) < offset_) {
-    const Step ended = EndOfFile();
+  const std::int64_t size = vp::SizeOf(file_.file);
+  if (size >= 0 && static_cast<std::uint64_t>(size) < file_.offset) {
+    // What comes next starts another text, which nothing of the old may join.
+    const Step ended = StepAfterWrite(out_.EndOfFile());
     if (ended != Step::kWait) {
       return ended;
     }
-    Report("file truncated; following from its new start");
-    offset_ = 0;
+    Report(name_, "file truncated; following from its new start");
+    file_.offset = 0;
     textBegun_ = false;
   }
   if (!textBegun_ && !BeginText(true)) {
     return Step::kWait;
   }
-  return CopyToEnd(file_, offset_);
+  return ShowToEnd(file_, false, block_, out_, name_);
 }
 
-Follower::Step Follower::CopyToEnd(vp::FileHandle file, std::uint64_t& offset,
-                                   std::optional<LineEnds> wholeLines) {
-  while (!vp::StopRequested()) {
-    std::ptrdiff_t count = vp::ReadAt(file, offset, buffer_);
-    if (count < 0) {
-      Report("cannot read", vp::LastErrorText());
-      return Step::kFail;
-    }
-    if (wholeLines) {
-      count = WholeLinesIn(count, offset, *wholeLines);
-    }
-    if (count == 0) {
-      return Step::kWait;
-    }
-    const Step written = Write({buffer_.data(), static_cast<std::size_t>(count)});
-    if (written != Step::kWait) {
-      return written;
-    }
-    offset += static_cast<std::uint64_t>(count);
-  }
-  return Step::kStop;
+// Until the retired file's time is up, and, while a day's log may roll over, the next local midnight;
+// otherwise no limit.
+int Follower::WaitLimit() const {
+  const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
+  const int retired = retired_.MillisecondsLeft();
+  return midnight < 0 || retired < 0 ? std::max(midnight, retired) : std::min(midnight, retired);
 }
 
-// The bytes up to the last line end among the first `count` of the buffer, read at `offset`; all of
-// them when the buffer is full, as a line longer than the buffer is shown in pieces anyway.
-std::ptrdiff_t Follower::WholeLinesIn(std::ptrdiff_t count, std::uint64_t offset, LineEnds ends) const {
-  const auto length = static_cast<std::size_t>(count);
-  if (length == buffer_.size()) {
-    return count;
+// Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
+// that leads nowhere, or to a file that cannot be opened yet, is looked at again after the next change.
+Step Follower::CheckName() {
+  if (path_ == vp::kStandardInputName) {
+    return Step::kWait;
   }
-  // Line ends lie at offsets that are multiples of their width from the file's start.
-  const std::size_t skew = std::min<std::size_t>((ends.width - offset % ends.width) % ends.width, length);
-  const std::size_t whole = ends.WholeLines(buffer_.subspan(skew, length - skew));
-  return whole == 0 ? 0 : static_cast<std::ptrdiff_t>(skew + whole);
+  vp::FileId named;
+  if (!vp::IdentifyPath(path_, named)) {
+    // A renamed file is followed on until a new one takes the name; a deleted one is let go.
+    return file_.file != vp::kNoFile && vp::IsDeleted(file_.file) ? Retire() : Step::kWait;
+  }
+  if (file_.file != vp::kNoFile && named == id_) {
+    return Step::kWait;
+  }
+  vp::FileId nextId;
+  const vp::FileHandle next = OpenIdentified(path_, nextId);
+  if (next == vp::kNoFile) {
+    return Step::kWait;
+  }
+  if (file_.file != vp::kNoFile && nextId == id_) {
+    vp::Close(next);
+    return Step::kWait;
+  }
+  return Adopt(next, nextId, name_, "file replaced; following the new file");
+}
+
+// Once the followed log's day has passed, switches to the latest later day's log that exists.
+Step Follower::CheckRollover() {
+  const auto today = rollover_ ? LocalToday() : std::nullopt;
+  if (!today) {
+    return Step::kWait;
+  }
+  const auto nextLog = rollover_->FindNext(*today, [](const std::string& path) {
+    vp::FileId ignored;
+    return vp::IdentifyPath(path, ignored);
+  });
+  if (!nextLog) {
+    return Step::kWait;
+  }
+  vp::FileId nextId;
+  const vp::FileHandle next = OpenIdentified(nextLog->path, nextId);
+  if (next == vp::kNoFile) {
+    return Step::kWait;
+  }
+  const std::string previous = name_;
+  name_ = nextLog->name;
+  path_ = nextLog->path;
+  rollover_->Follow(*nextLog);
+  return Adopt(next, nextId, previous, "a new day began; following " + name_);
+}
+
+Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& shownName,
+                     const std::string& what) {
+  const Step retired = file_.file != vp::kNoFile ? Retire() : Step::kWait;
+  const Step ended = retired == Step::kWait ? StepAfterWrite(out_.EndOfFile()) : retired;
+  if (ended != Step::kWait) {
+    vp::Close(next);
+    return ended;
+  }
+  file_.file = next;
+  file_.offset = 0;
+  id_ = nextId;
+  textBegun_ = false;
+  Report(shownName, what.c_str());
+  Watch();
+  return Step::kRecheck;
+}
+
+Step Follower::Retire() {
+  const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_.file);
+  Step step = ShowToEnd(file_, !closeNow, block_, out_, name_);
+  if (step == Step::kWait) {
+    step = CloseRetired();
+  }
+  if (step != Step::kWait) {
+    return step;
+  }
+  if (closeNow) {
+    CloseFile();
+  } else {
+    retired_.Take(file_);
+    file_.file = vp::kNoFile;
+  }
+  id_ = {};
+  file_.offset = 0;
+  Watch();
+  return Step::kWait;
+}
+
+Step Follower::CatchUpRetired() {
+  const bool open = retired_.IsOpen();
+  const Step step = retired_.CatchUp();
+  if (open && !retired_.IsOpen()) {
+    Watch();
+  }
+  return step;
+}
+
+Step Follower::CloseRetired() {
+  if (!retired_.IsOpen()) {
+    return Step::kWait;
+  }
+  const Step step = retired_.Close();
+  Watch();
+  return step;
 }
 
 void Follower::Watch() {
   std::array<vp::FileHandle, 2> open{};
   std::size_t count = 0;
-  for (const vp::FileHandle file : {file_, retiring_.file}) {
+  for (const vp::FileHandle file : {file_.file, retired_.file()}) {
     if (file != vp::kNoFile) {
       open.at(count++) = file;
     }
@@ -201,32 +249,9 @@ void Follower::Watch() {
   waiter_.Watch(watchKey_, path_, std::span(open).first(count));
 }
 
-// Until the retiring file's time is up, and, while a day's log may roll over, the next local midnight;
-// otherwise no limit.
-int Follower::WaitLimit() const {
-  int limit = rollover_ ? MillisecondsToNextMidnight() : -1;
-  if (retiring_.file != vp::kNoFile) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(retiring_.until - Clock::now());
-    const int retiring =
-        static_cast<int>(std::clamp(left, std::chrono::milliseconds{0}, kRetireAfter).count());
-    limit = limit < 0 ? retiring : std::min(limit, retiring);
-  }
-  return limit;
-}
-
 void Follower::CloseFile() {
-  if (file_ != vp::kNoFile) {
-    vp::Close(file_);
-    file_ = vp::kNoFile;
+  if (file_.file != vp::kNoFile) {
+    vp::Close(file_.file);
+    file_.file = vp::kNoFile;
   }
 }
-
-void Follower::Report(const char* what, const std::string& detail) const {
-  if (detail.empty()) {
-    std::fprintf(stderr, "cmdtail: %s: %s\n", ShownName().c_str(), what);
-  } else {
-    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, ShownName().c_str(), detail.c_str());
-  }
-}
-
-std::string Follower::ShownName() const { return path_ == vp::kStandardInputName ? "standard input" : name_; }

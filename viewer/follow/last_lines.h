@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "output/line_filter.h"
 #include "text/line_ends.h"
 
 // Reads at an offset into a buffer; returns the bytes read, 0 at the end of the data, -1 on error.
@@ -24,13 +25,6 @@ std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, st
 // lines. A read that ends early ends the search there. Empty when a read fails.
 std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::uint64_t size,
                                            std::size_t number, std::span<char> block, LineEnds ends = {});
-
-// The longest line a filter looks at; a longer one is shown as it is.
-inline constexpr std::size_t kLongestFilteredLine = std::size_t{1024} * 1024;
-
-// Adds to `starts` where each shown line of `text` begins, in order. `text` is made of whole lines, each
-// with its line end but perhaps the last.
-using ShownLinesFunction = std::function<void(std::span<const char> text, std::vector<std::size_t>& starts)>;
 
 // As FindLastLinesStart, counting only the lines `shownLines` finds shown, and lines longer than
 // kLongestFilteredLine, which are shown whatever they hold. The lines are handed to it a block at a

@@ -3,18 +3,22 @@
 #include <algorithm>
 #include <utility>
 
+#include "follow/shown_file.h"
+#include "follow/stream.h"
+#include "output/messages.h"
+
 namespace vp = viewer_platform;
 
+Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput& shared)
+    : name(given == std::string_view(vp::kStandardInputName) ? kStandardInputShownName : given),
+      path(vp::ToNativePath(given)),
+      out(settings, shared, name) {}
+
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
-    : session_(session), shared_(settings.headers) {
-  for (const char* name : files) {
-    File file;
-    file.out = std::make_unique<FileOutput>(
-        settings, shared_, name == std::string_view(vp::kStandardInputName) ? "standard input" : name);
-    file.out->Begin(settings.encoding);
-    file.follower =
-        std::make_unique<Follower>(name, vp::ToNativePath(name), settings.encoding, *file.out, waiter_);
-    files_.push_back(std::move(file));
+    : encoding_(settings.encoding), session_(session), shared_(settings.headers) {
+  for (const char* given : files) {
+    files_.push_back(std::make_unique<File>(given, settings, shared_));
+    files_.back()->out.Begin(settings.encoding);
   }
 }
 
@@ -26,55 +30,55 @@ int Tail::Run(const ShowOptions& options) {
 }
 
 bool Tail::ShowAll(const ShowOptions& options) {
-  const bool single = files_.size() == 1;
-  for (File& file : files_) {
-    if (!file.follower->Open()) {
-      // A stop while waiting to open is a stop like any other.
-      failed_ = failed_ || !vp::StopRequested();
-      file.step = Step::kFail;
-      continue;
-    }
-    file.opened = true;
-    if (!Continues(file, Follower::Written(file.out->Announce()))) {
-      return false;
-    }
-    if (file.follower->IsStream()) {
-      // Followed only when it is the one file; otherwise shown to its end.
-      ShowOptions shown = options;
-      shown.follow = options.follow && single;
-      const Step step = file.follower->ShowStream(shown);
-      file.step = Step::kFail;
-      failed_ = failed_ || step == Step::kFail;
-      if (step == Step::kOutputFailed || vp::StopRequested() || vp::OutputGone()) {
-        return Continues(file, step == Step::kOutputFailed ? step : Step::kStop);
-      }
-      continue;
-    }
-    if (!Continues(file, file.follower->ShowLastLines(options)) || vp::StopRequested()) {
-      return false;
-    }
+  return std::all_of(files_.begin(), files_.end(), [&](const auto& file) { return Show(*file, options); });
+}
+
+bool Tail::Show(File& file, const ShowOptions& options) {
+  vp::FileId id;
+  const vp::FileHandle opened = OpenToShow(file.path, file.name, id);
+  if (opened == vp::kNoFile) {
+    // A stop while waiting to open is a stop like any other.
+    failed_ = failed_ || !vp::StopRequested();
+    file.step = Step::kFail;
+    return true;
   }
-  return true;
+  file.opened = true;
+  if (vp::CanSeek(opened)) {
+    file.follower =
+        std::make_unique<Follower>(file.name, file.path, encoding_, file.out, waiter_, opened, id);
+    return Continues(file, StepAfterWrite(file.out.Announce())) &&
+           Continues(file, file.follower->ShowLastLines(options)) && !vp::StopRequested();
+  }
+  // Followed only when it is the one file; otherwise shown to its end.
+  ShowOptions shown = options;
+  shown.follow = options.follow && files_.size() == 1;
+  Step step = StepAfterWrite(file.out.Announce());
+  if (step == Step::kWait) {
+    step = ShowStream(opened, shown, encoding_, file.out, file.name);
+  }
+  vp::Close(opened);
+  const bool stopped = step != Step::kOutputFailed && (vp::StopRequested() || vp::OutputGone());
+  return Continues(file, stopped ? Step::kStop : step);
 }
 
 void Tail::Follow() {
-  const auto following = [](const File& file) { return file.step != Step::kFail; };
-  while (!ended_ && std::any_of(files_.begin(), files_.end(), following)) {
+  const auto followed = [](const auto& file) { return IsFollowed(file->step); };
+  while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
     ShowTitle();
-    for (File& file : files_) {
-      if (file.step == Step::kWait && !Continues(file, file.follower->Check())) {
+    for (const auto& file : files_) {
+      if (file->step == Step::kWait && !Continues(*file, file->follower->Check())) {
         return;
       }
     }
     if (std::none_of(files_.begin(), files_.end(),
-                     [](const File& file) { return file.step == Step::kRecheck; })) {
+                     [](const auto& file) { return file->step == Step::kRecheck; })) {
       WaitForChange();
     }
     if (ended_ || vp::StopRequested() || vp::OutputGone()) {
       return;
     }
-    for (File& file : files_) {
-      if (following(file) && !Continues(file, file.follower->CatchUp())) {
+    for (const auto& file : files_) {
+      if (followed(file) && !Continues(*file, file->follower->CatchUp())) {
         return;
       }
     }
@@ -85,6 +89,9 @@ bool Tail::Continues(File& file, Step step) {
   switch (step) {
     case Step::kWait:
     case Step::kRecheck:
+      file.step = step;
+      return true;
+    case Step::kEnded:
       file.step = step;
       return true;
     case Step::kFail:
@@ -104,14 +111,14 @@ bool Tail::Continues(File& file, Step step) {
 
 void Tail::WaitForChange() {
   int limit = -1;
-  for (File& file : files_) {
-    if (file.step == Step::kFail) {
+  for (const auto& file : files_) {
+    if (!IsFollowed(file->step)) {
       continue;
     }
-    if (!Continues(file, file.follower->Idle())) {
+    if (!Continues(*file, file->follower->Idle())) {
       return;
     }
-    const int own = file.follower->WaitLimit();
+    const int own = file->follower->WaitLimit();
     limit = own < 0 ? limit : limit < 0 ? own : std::min(limit, own);
   }
   waiter_.Wait(limit);
@@ -119,9 +126,9 @@ void Tail::WaitForChange() {
 
 void Tail::ShowTitle() {
   std::string title;
-  for (const File& file : files_) {
-    if (file.step != Step::kFail) {
-      title += (title.empty() ? "" : ", ") + file.follower->name();
+  for (const auto& file : files_) {
+    if (IsFollowed(file->step)) {
+      title += (title.empty() ? "" : ", ") + file->name;
     }
   }
   if (title != title_) {
@@ -131,12 +138,12 @@ void Tail::ShowTitle() {
 }
 
 int Tail::End() {
-  for (File& file : files_) {
+  for (const auto& file : files_) {
     // Shows what is still held at the end of the input.
-    if (file.opened && !outputFailed_) {
-      Continues(file, Follower::Written(file.out->EndOfFile()));
+    if (file->opened && !outputFailed_) {
+      Continues(*file, StepAfterWrite(file->out.EndOfFile()));
     }
-    file.out->CloseColour();
+    file->out.CloseColour();
   }
   return failed_ ? 1 : 0;
 }

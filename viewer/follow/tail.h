@@ -1,9 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "follow/follower.h"
+#include "follow/show_options.h"
+#include "follow/step.h"
 #include "output/file_output.h"
 #include "platform/terminal.h"
 #include "platform/viewer_platform.h"
@@ -19,30 +22,38 @@ class Tail {
   int Run(const ShowOptions& options);
 
  private:
-  using Step = Follower::Step;
-
+  // One file given: its name as shown (the one owner of it, which the day's rollover changes), its
+  // output and, once open and read at offsets, its follower.
   struct File {
-    std::unique_ptr<FileOutput> out;
+    File(const char* given, const OutputSettings& settings, SharedOutput& shared);
+
+    std::string name;
+    std::string path;
+    FileOutput out;
     std::unique_ptr<Follower> follower;
     bool opened = false;
-    // kFail once the file is no longer followed.
+    // Followed while kWait or kRecheck.
     Step step = Step::kWait;
   };
 
   // Shows each file's last lines; false when the run ends there.
   bool ShowAll(const ShowOptions& options);
+  // Opens the file and shows its last lines, or the whole stream; false when the run ends there.
+  bool Show(File& file, const ShowOptions& options);
   void Follow();
-  // Takes a file's step: a failed file is left out, and anything else that is not a wait ends the run.
+  // Takes a file's step: a failed file, or one shown to its end, is left out, and a stop or a failure to
+  // write ends the run.
   bool Continues(File& file, Step step);
   void WaitForChange();
   void ShowTitle();
   // Closes a colour left open and says whether the run failed.
   int End();
 
+  const char* encoding_;
   terminal::Session& session_;
   SharedOutput shared_;
   viewer_platform::ChangeWaiter waiter_;
-  std::vector<File> files_;
+  std::vector<std::unique_ptr<File>> files_;
   bool failed_ = false;
   bool outputFailed_ = false;
   bool ended_ = false;

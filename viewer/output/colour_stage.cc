@@ -47,41 +47,15 @@ std::string_view ColourOf(std::string_view text) {
 
 }  // namespace
 
-ColourStage::ColourStage(OutputSink& next) : out_(next, kOutputBlockSize) {}
+ColourStage::ColourStage(OutputSink& next) : held_(kHeldLimit, *this), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
-  std::string_view rest(bytes.data(), bytes.size());
-  vp::WriteResult result = vp::WriteResult::kWritten;
-  while (!rest.empty() && result == vp::WriteResult::kWritten) {
-    const std::size_t newline = rest.find('\n');
-    if (newline == std::string_view::npos) {
-      if (lineUnderWay_ || held_.size() + rest.size() > kHeldLimit) {
-        result = PutUncoloured(rest);
-      } else {
-        held_.append(rest);
-      }
-      break;
-    }
-    const std::string_view end = rest.substr(0, newline + 1);
-    rest.remove_prefix(newline + 1);
-    if (lineUnderWay_) {
-      lineUnderWay_ = false;
-      result = Put(end);
-    } else if (held_.empty()) {
-      result = PutLine(end);
-    } else {
-      held_.append(end);
-      result = PutLine(held_);
-      held_.clear();
-    }
-  }
+  const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});
   return result == vp::WriteResult::kWritten ? Flush() : result;
 }
 
 vp::WriteResult ColourStage::EndOfFile() {
-  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : PutLine(held_);
-  held_.clear();
-  lineUnderWay_ = false;
+  const vp::WriteResult result = held_.End();
   if (result != vp::WriteResult::kWritten) {
     return result;
   }
@@ -90,7 +64,7 @@ vp::WriteResult ColourStage::EndOfFile() {
 }
 
 vp::WriteResult ColourStage::Idle() {
-  const vp::WriteResult result = PutUncoloured({});
+  const vp::WriteResult result = held_.LetGo();
   if (result != vp::WriteResult::kWritten) {
     return result;
   }
@@ -100,9 +74,19 @@ vp::WriteResult ColourStage::Idle() {
 
 void ColourStage::CloseColour() {
   if (colourMayBeOpen_) {
-    vp::WriteOutAtEnd(kReset);
+    out_.WriteAtEnd(kReset);
     colourMayBeOpen_ = false;
   }
+}
+
+vp::WriteResult ColourStage::PutLines(std::string_view lines) {
+  vp::WriteResult result = vp::WriteResult::kWritten;
+  while (!lines.empty() && result == vp::WriteResult::kWritten) {
+    const std::size_t end = std::min(lines.find('\n'), lines.size() - 1) + 1;
+    result = PutLine(lines.substr(0, end));
+    lines.remove_prefix(end);
+  }
+  return result;
 }
 
 vp::WriteResult ColourStage::PutLine(std::string_view line) {
@@ -162,16 +146,6 @@ vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_v
     shown = occurrence.start + occurrence.length;
   }
   return Put(text.substr(shown));
-}
-
-vp::WriteResult ColourStage::PutUncoloured(std::string_view piece) {
-  if (held_.empty() && piece.empty()) {
-    return vp::WriteResult::kWritten;
-  }
-  lineUnderWay_ = true;
-  const vp::WriteResult result = Put(held_);
-  held_.clear();
-  return result == vp::WriteResult::kWritten ? Put(piece) : result;
 }
 
 vp::WriteResult ColourStage::Put(std::string_view piece) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/held_line.h"
 #include "output/output_block.h"
 #include "platform/output_sink.h"
 #include "text/patterns.h"
@@ -14,7 +15,7 @@
 // line is held back while more is at hand (up to a bound), so that colour does not depend on where reads cut
 // the text; a line whose start had to go out before its end came (the writer had written only part of it)
 // goes on uncoloured.
-class ColourStage final : public OutputSink {
+class ColourStage final : public OutputSink, HeldLine::Receiver {
  public:
   explicit ColourStage(OutputSink& next);
 
@@ -27,16 +28,20 @@ class ColourStage final : public OutputSink {
   // The held start of a line goes out uncoloured, and so will the rest of that line.
   viewer_platform::WriteResult Idle() override;
 
+  void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
+
   // Closes a colour the output may have been left in, when a write was cut short by a stop or a
   // failure while a coloured line was under way: the terminal must not stay coloured. Writes even
   // after a stop.
   void CloseColour();
 
  private:
+  // Passes complete lines, each coloured by its words.
+  viewer_platform::WriteResult PutLines(std::string_view lines) override;
+  // Passes the bytes of a line that will not be coloured.
+  viewer_platform::WriteResult PutAsItIs(std::string_view piece) override { return Put(piece); }
   // Passes a complete line (newline included, if it has one), coloured by its words.
   viewer_platform::WriteResult PutLine(std::string_view line);
-  // Passes the start of a line that will not be coloured.
-  viewer_platform::WriteResult PutUncoloured(std::string_view piece);
   // Puts into the output block, noting a write cut short.
   viewer_platform::WriteResult Put(std::string_view piece);
   viewer_platform::WriteResult Flush();
@@ -45,10 +50,7 @@ class ColourStage final : public OutputSink {
 
   const Patterns* highlights_ = nullptr;
   std::string folded_;
-  // The start of the current line, held until the line completes.
-  std::string held_;
-  // The current line's start went out uncoloured.
-  bool lineUnderWay_ = false;
+  HeldLine held_;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;
   // A write was cut short (a stop, a failure): the output may end inside a coloured line, whatever an

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <span>
+#include <string_view>
 
 #include "output/output_block.h"
 #include "platform/charset_converter.h"
@@ -22,6 +23,7 @@ class DecodeStage final : public OutputSink {
   // its initial state.
   viewer_platform::WriteResult EndOfFile() override;
   viewer_platform::WriteResult Idle() override;
+  void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:
   // Converts what it can, into the output block; returns the bytes used. What is left is an incomplete

@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "output/messages.h"
 #include "platform/charset_converter.h"
 #include "platform/terminal.h"
 #include "text/byte_order_mark.h"
 
 namespace vp = viewer_platform;
-
-SharedOutput::SharedOutput(bool headers) : console_(terminal::OpenConsoleText()), headers_(headers) {}
-
-vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
-  const bool first = last_ == nullptr;
-  if (!headers_ || std::exchange(last_, file) == file) {
-    return vp::WriteResult::kWritten;
-  }
-  const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
-  return standard_.Write(header);
-}
 
 namespace {
 
@@ -30,9 +20,9 @@ const Patterns& Of(const TextPatterns* patterns, bool decoded) {
 
 }  // namespace
 
-FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name)
+FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, const std::string& name)
     : shared_(shared),
-      name_(std::move(name)),
+      name_(name),
       settings_(settings),
       decodedFilter_(Of(settings.greps, true), Of(settings.excludes, true)),
       rawFilter_(Of(settings.greps, false), Of(settings.excludes, false)) {
@@ -45,7 +35,7 @@ FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, std
     text_ = visible_.get();
   }
   if (rawFilter_.Filters()) {
-    filter_ = std::make_unique<FilterStage>(rawFilter_, name_, *text_);
+    filter_ = std::make_unique<FilterStage>(rawFilter_, static_cast<NoteSink&>(*this), *text_);
     text_ = filter_.get();
   }
   head_ = text_;
@@ -109,6 +99,12 @@ void FileOutput::FindShownLines(std::span<const char> text, std::vector<std::siz
   }
 }
 
+void FileOutput::BeginText(const TextEncoding& encoding) {
+  if (!Begin(encoding.name)) {
+    Begin(nullptr);
+  }
+}
+
 void FileOutput::CloseColour() {
   if (colour_ != nullptr) {
     colour_->CloseColour();
@@ -119,3 +115,9 @@ vp::WriteResult FileOutput::Labelled::Write(std::span<const char> bytes) {
   const vp::WriteResult result = owner_.shared_.SwitchTo(&owner_, owner_.name_);
   return result == vp::WriteResult::kWritten ? owner_.shared_.Target(owner_.decoded_).Write(bytes) : result;
 }
+
+void FileOutput::Labelled::WriteAtEnd(std::string_view bytes) {
+  owner_.shared_.Target(owner_.decoded_).WriteAtEnd(bytes);
+}
+
+void FileOutput::Note(const char* note) { Report(name_, note); }

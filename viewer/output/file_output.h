@@ -2,13 +2,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "follow/last_lines.h"
 #include "output/colour_stage.h"
 #include "output/decode_stage.h"
 #include "output/filter_stage.h"
+#include "output/line_filter.h"
+#include "output/note_sink.h"
+#include "output/shared_output.h"
 #include "output/visible_stage.h"
 #include "platform/output_sink.h"
+#include "text/byte_order_mark.h"
 #include "text/line_ends.h"
 #include "text/patterns.h"
 
@@ -34,40 +38,21 @@ struct OutputSettings {
   const TextPatterns* excludes = nullptr;
 };
 
-// Standard output as all files' outputs share it: raw bytes, decoded text (on a Windows console its
-// wide-character output), and the header line that names a file.
-class SharedOutput {
- public:
-  explicit SharedOutput(bool headers);
-
-  OutputSink& Target(bool decoded) {
-    if (decoded && console_ != nullptr) {
-      return *console_;
-    }
-    return standard_;
-  }
-  // Writes "==> NAME <==" when `file` is not the one whose bytes went out last (with a blank line
-  // before it, but for the first), where headers are shown.
-  viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
-
- private:
-  StandardOutput standard_;
-  std::unique_ptr<OutputSink> console_;
-  bool headers_;
-  const void* last_ = nullptr;
-};
-
 // One file's way to standard output: raw -> decode -> filter -> make visible -> colour -> header ->
-// write. A stage that is not asked for is left out, so without any the bytes go straight out.
-class FileOutput final : public OutputSink {
+// write. A stage that is not asked for is left out, so without any the bytes go straight out. The
+// stages' notes are said under the file's name.
+class FileOutput final : public OutputSink, NoteSink {
  public:
-  FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string name);
+  // `name` is the file's as shown, which the day's rollover changes.
+  FileOutput(const OutputSettings& settings, SharedOutput& shared, const std::string& name);
+  FileOutput(const OutputSettings& settings, SharedOutput& shared, std::string&& name) = delete;
 
   // Readies the output for a text in `encoding` (null: raw bytes); false when the system has no
   // converter for it.
   bool Begin(const char* encoding);
-  // The file's name for its headers, after the day's rollover.
-  void Rename(std::string name) { name_ = std::move(name); }
+  // Readies the output for a text in the encoding its start told, as raw bytes when the system has no
+  // converter for it.
+  void BeginText(const TextEncoding& encoding);
   // Shows the file's header now, as before its last lines, even when it has none.
   viewer_platform::WriteResult Announce() { return shared_.SwitchTo(this, name_); }
   // See ColourStage::CloseColour.
@@ -84,6 +69,8 @@ class FileOutput final : public OutputSink {
   viewer_platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
   viewer_platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
   viewer_platform::WriteResult Idle() override { return head_->Idle(); }
+  void WriteAtEnd(std::string_view bytes) override { head_->WriteAtEnd(bytes); }
+  void Note(const char* note) override;
 
  private:
   // The last stage: the header before the bytes, when they follow another file's.
@@ -91,13 +78,15 @@ class FileOutput final : public OutputSink {
    public:
     explicit Labelled(FileOutput& owner) : owner_(owner) {}
     viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+    // Bytes at the end belong to what went out last: no header goes before them.
+    void WriteAtEnd(std::string_view bytes) override;
 
    private:
     FileOutput& owner_;
   };
 
   SharedOutput& shared_;
-  std::string name_;
+  const std::string& name_;
   std::string encoding_;
   bool begun_ = false;
   bool decoded_ = false;

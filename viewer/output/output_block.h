@@ -24,6 +24,8 @@ class OutputBlock {
   // Flushes, then passes the mark on to the next sink.
   viewer_platform::WriteResult EndOfFile();
   viewer_platform::WriteResult Idle();
+  // Passes the bytes straight on to the next sink.
+  void WriteAtEnd(std::string_view bytes) { next_.WriteAtEnd(bytes); }
 
  private:
   OutputSink& next_;

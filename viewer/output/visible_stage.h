@@ -22,6 +22,7 @@ class VisibleStage final : public OutputSink {
   // A CR or a C1 control's first byte still held goes out as what it is without its next byte.
   viewer_platform::WriteResult EndOfFile() override;
   viewer_platform::WriteResult Idle() override { return out_.Idle(); }
+  void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:
   // Puts the visible form of the byte at `at` and says how many bytes it took; 0 when the byte's meaning

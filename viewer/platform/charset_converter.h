@@ -48,3 +48,5 @@ std::optional<std::string> TextIn(std::string_view text, const char* from, const
 
 // A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
 std::string CanonicalCharsetName(std::string_view name);
+// The bytes of the set's code unit: 2 for UTF-16 of either byte order, else 1.
+std::size_t CodeUnitSize(std::string_view name);

@@ -14,6 +14,14 @@ std::string CanonicalCharsetName(std::string_view name) {
   return canonical;
 }
 
+std::size_t CodeUnitSize(std::string_view name) {
+  const std::string canonical = CanonicalCharsetName(name);
+  return canonical == "UTF16LE" || canonical == "UCS2LE" || canonical == "UTF16BE" || canonical == "UCS2BE" ||
+                 canonical == "UTF16"
+             ? 2
+             : 1;
+}
+
 std::string ConvertedText(CharsetConverter& converter, std::string_view text) {
   std::string converted;
   std::array<char, 4096> block{};

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "platform/viewer_platform.h"
 
 // Where the follower's bytes go: standard output, or a stage that transforms them on their way there.
-// A stage passes both marks below on to the next sink once it has shown what they ask of it.
+// A stage passes the marks and the last bytes below on to the next sink once it has shown what they ask
+// of it.
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
@@ -16,6 +18,9 @@ class OutputSink {
   // Marks that all there is has been read and a wait for more begins: a stage shows what it holds back
   // only because more was at hand (the start of a line), so that nothing waits unseen for the writer.
   virtual viewer_platform::WriteResult Idle() { return viewer_platform::WriteResult::kWritten; }
+  // Writes a last few bytes as the output ends (the reset of a colour left open), even after a stop; a
+  // stage passes them on unchanged. A sink that writes at once writes them as any others.
+  virtual void WriteAtEnd(std::string_view bytes) { Write(bytes); }
 };
 
 // The bytes exactly as they are, to standard output.
@@ -24,4 +29,5 @@ class StandardOutput final : public OutputSink {
   viewer_platform::WriteResult Write(std::span<const char> bytes) override {
     return viewer_platform::WriteOut(bytes);
   }
+  void WriteAtEnd(std::string_view bytes) override { viewer_platform::WriteOutAtEnd(bytes); }
 };

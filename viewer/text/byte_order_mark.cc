@@ -27,14 +27,10 @@ bool MayBecome(std::span<const char> start, std::string_view bytes) {
 }  // namespace
 
 LineEnds LineEndsOf(const char* encoding) {
-  const std::string name = encoding != nullptr ? CanonicalCharsetName(encoding) : "";
-  if (name == "UTF16LE" || name == "UCS2LE") {
-    return {2, false};
+  if (encoding == nullptr || CodeUnitSize(encoding) == 1) {
+    return {};
   }
-  if (name == "UTF16BE" || name == "UCS2BE" || name == "UTF16") {
-    return {2, true};
-  }
-  return {};
+  return {2, !CanonicalCharsetName(encoding).ends_with("LE")};
 }
 
 std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const char> start, bool more) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/case_fold.h"
+
 namespace {
 
 // How often a byte is taken to occur in logs, roughly: blanks, digits and common lower case letters

@@ -12,8 +12,6 @@
 // Folds text to lower case in place, keeping its length: ASCII letters always and, in UTF-8 text, every
 // other character whose lower case form the platform knows and that is as long in UTF-8.
 void FoldCase(std::span<char> text, bool utf8);
-// Folds one UTF-8 character in place, as the platform's lower case has it, when the result is as long.
-void FoldCharacter(std::span<char> character);
 
 // Fixed strings to find in text: each pattern's rarest byte is looked for with the C library's memchr,
 // and where that keeps finding false candidates, with the Boyer-Moore-Horspool searcher; nothing that

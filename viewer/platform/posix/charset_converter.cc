@@ -9,8 +9,6 @@
 #include <string>
 #include <utility>
 
-#include "text/byte_order_mark.h"
-
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
@@ -80,7 +78,7 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
   if (converter == kNoConverter) {
     return nullptr;
   }
-  return std::make_unique<IconvConverter>(converter, ReplacementIn(to), LineEndsOf(from).width);
+  return std::make_unique<IconvConverter>(converter, ReplacementIn(to), CodeUnitSize(from));
 }
 
 std::string OutputCharset() {

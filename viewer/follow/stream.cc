@@ -1,15 +1,18 @@
-// Following a stream: standard input, a pipe, a FIFO or a terminal, read as bytes arrive.
+#include "follow/stream.h"
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
-#include "follow/follower.h"
 #include "follow/kept_lines.h"
+#include "output/messages.h"
+#include "text/byte_order_mark.h"
 
 namespace vp = viewer_platform;
 
 namespace {
 
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // While following a stream, its last lines are those that have arrived when it first pauses this long.
 constexpr int kStreamPauseMilliseconds = 100;
 
@@ -47,14 +50,47 @@ class LineSkipper {
   std::size_t held_ = 0;
 };
 
-}  // namespace
+// One stream's showing, from its first bytes to its end.
+class StreamShow {
+ public:
+  StreamShow(vp::FileHandle stream, const char* encoding, FileOutput& out, const std::string& name)
+      : stream_(stream),
+        askedEncoding_(encoding),
+        out_(out),
+        name_(name),
+        storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+        block_(storage_.get(), kBlockSize) {}
+
+  Step Show(const ShowOptions& options);
+
+ private:
+  // Reads the stream's first bytes until they tell its encoding and readies the output for it; `rest` is
+  // what was read after a byte order mark, and `ended` whether the stream ended there.
+  Step BeginText(std::string& rest, bool& ended);
+  Step ShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
+  // The next bytes of the stream, once the output has been told that a wait begins when none are at hand.
+  vp::StreamRead Read(std::size_t& count);
+  Step Write(std::span<const char> bytes) { return StepAfterWrite(out_.Write(bytes)); }
+  Step ReadFailed() {
+    Report(name_, "cannot read", vp::LastErrorText());
+    return Step::kFail;
+  }
+
+  vp::FileHandle stream_;
+  const char* askedEncoding_;
+  FileOutput& out_;
+  const std::string& name_;
+  LineEnds lineEnds_;
+  std::unique_ptr<char[]> storage_;
+  std::span<char> block_;
+};
 
 // From line K on (-n +K), a stream is shown as it arrives once K - 1 lines have passed; without
 // following, only until its end.
-Follower::Step Follower::ShowStream(const ShowOptions& options) {
+Step StreamShow::Show(const ShowOptions& options) {
   std::string first;
   bool ended = false;
-  Step step = BeginStreamText(first, ended);
+  Step step = BeginText(first, ended);
   if (step != Step::kWait) {
     return step;
   }
@@ -63,13 +99,13 @@ Follower::Step Follower::ShowStream(const ShowOptions& options) {
     const std::span<const char> shown = skipper.After(first);
     step = shown.empty() ? Step::kWait : Write(shown);
   } else {
-    step = ShowStreamLastLines(options, first, ended);
+    step = ShowLastLines(options, first, ended);
   }
   while (step == Step::kWait && !ended) {
     std::size_t count = 0;
-    switch (ReadStream(-1, count)) {
+    switch (Read(count)) {
       case vp::StreamRead::kData: {
-        const std::span<const char> shown = skipper.After(buffer_.first(count));
+        const std::span<const char> shown = skipper.After(block_.first(count));
         step = shown.empty() ? Step::kWait : Write(shown);
         break;
       }
@@ -80,25 +116,23 @@ Follower::Step Follower::ShowStream(const ShowOptions& options) {
         ended = true;
         break;
       case vp::StreamRead::kFailed:
-        Report("cannot read", vp::LastErrorText());
-        step = Step::kFail;
+        step = ReadFailed();
         break;
     }
   }
-  return step == Step::kWait ? Step::kStop : step;
+  return step == Step::kWait ? Step::kEnded : step;
 }
 
 // A byte order mark, when the stream has one, names its encoding as a file's does. The first bytes are
 // read one short read at a time only while they could still be the start of a mark.
-Follower::Step Follower::BeginStreamText(std::string& rest, bool& ended) {
+Step StreamShow::BeginText(std::string& rest, bool& ended) {
   std::array<char, kLongestByteOrderMark> start{};
   std::size_t have = 0;
   for (;;) {
     std::size_t count = 0;
-    const vp::StreamRead read = vp::ReadStream(file_, std::span(start).subspan(have), -1, count);
+    const vp::StreamRead read = vp::ReadStream(stream_, std::span(start).subspan(have), -1, count);
     if (read == vp::StreamRead::kFailed) {
-      Report("cannot read", vp::LastErrorText());
-      return Step::kFail;
+      return ReadFailed();
     }
     if (read == vp::StreamRead::kIdle && (vp::StopRequested() || vp::OutputGone())) {
       return Step::kStop;
@@ -107,7 +141,8 @@ Follower::Step Follower::BeginStreamText(std::string& rest, bool& ended) {
     ended = read == vp::StreamRead::kEnd;
     const auto readSoFar = std::span<const char>(start).first(have);
     if (const auto encoding = EncodingOfText(askedEncoding_, readSoFar, !ended && have < start.size())) {
-      UseEncoding(*encoding);
+      out_.BeginText(*encoding);
+      lineEnds_ = encoding->lineEnds;
       const auto afterMark = readSoFar.subspan(encoding->markLength);
       rest.assign(afterMark.begin(), afterMark.end());
       return Step::kWait;
@@ -115,31 +150,29 @@ Follower::Step Follower::BeginStreamText(std::string& rest, bool& ended) {
   }
 }
 
-vp::StreamRead Follower::ReadStream(int limitMilliseconds, std::size_t& count) {
-  const vp::StreamRead read = vp::ReadStream(file_, buffer_, 0, count);
-  if (read != vp::StreamRead::kIdle || limitMilliseconds == 0 || vp::StopRequested() ||
-      Idle() != Step::kWait) {
+vp::StreamRead StreamShow::Read(std::size_t& count) {
+  const vp::StreamRead read = vp::ReadStream(stream_, block_, 0, count);
+  if (read != vp::StreamRead::kIdle || vp::StopRequested() || StepAfterWrite(out_.Idle()) != Step::kWait) {
     return read;
   }
-  return vp::ReadStream(file_, buffer_, limitMilliseconds, count);
+  return vp::ReadStream(stream_, block_, -1, count);
 }
 
 // Without following, the last lines are those at the end of the input; when following, those that have
 // arrived when it first pauses, as a file's are those it holds when following starts.
-Follower::Step Follower::ShowStreamLastLines(const ShowOptions& options, std::string_view first, bool ended) {
+Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
   KeptLines kept(options.lineCount, lineEnds_, out_.Filters() ? out_.ShownLines() : nullptr);
   kept.Add(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
   while (!ended) {
     std::size_t count = 0;
-    const vp::StreamRead read = vp::ReadStream(file_, buffer_, pause, count);
+    const vp::StreamRead read = vp::ReadStream(stream_, block_, pause, count);
     if (read == vp::StreamRead::kData) {
-      kept.Add({buffer_.data(), count});
+      kept.Add({block_.data(), count});
       continue;
     }
     if (read == vp::StreamRead::kFailed) {
-      Report("cannot read", vp::LastErrorText());
-      return Step::kFail;
+      return ReadFailed();
     }
     ended = read == vp::StreamRead::kEnd;
     if (vp::StopRequested() || vp::OutputGone()) {
@@ -150,5 +183,12 @@ Follower::Step Follower::ShowStreamLastLines(const ShowOptions& options, std::st
     }
   }
   const Step step = Write(kept.Lines());
-  return ended && step == Step::kWait ? Step::kStop : step;
+  return ended && step == Step::kWait ? Step::kEnded : step;
+}
+
+}  // namespace
+
+Step ShowStream(vp::FileHandle stream, const ShowOptions& options, const char* encoding, FileOutput& out,
+                const std::string& name) {
+  return StreamShow(stream, encoding, out, name).Show(options);
 }

@@ -1,0 +1,63 @@
+#include "follow/shown_file.h"
+
+#include <algorithm>
+
+#include "output/messages.h"
+
+namespace vp = viewer_platform;
+
+namespace {
+
+// The bytes up to the last line end among the first `count` of the block, read at `offset`; all of
+// them when the block is full, as a line longer than the block is shown in pieces anyway.
+std::size_t WholeLinesIn(std::span<const char> block, std::size_t count, std::uint64_t offset,
+                         LineEnds ends) {
+  if (count == block.size()) {
+    return count;
+  }
+  // Line ends lie at offsets that are multiples of their width from the file's start.
+  const std::size_t skew = std::min<std::size_t>((ends.width - offset % ends.width) % ends.width, count);
+  const std::size_t whole = ends.WholeLines(block.subspan(skew, count - skew));
+  return whole == 0 ? 0 : skew + whole;
+}
+
+}  // namespace
+
+vp::FileHandle OpenToShow(const std::string& path, const std::string& name, vp::FileId& id) {
+  const vp::FileHandle file = vp::OpenForReading(path);
+  // The reason is read before any other call on the handle, which would replace it.
+  if (file == vp::kNoFile ||
+      (path != vp::kStandardInputName && vp::CanSeek(file) && !vp::IdentifyOpen(file, id))) {
+    if (!vp::StopRequested()) {
+      Report(name, "cannot open", vp::LastErrorText());
+    }
+    if (file != vp::kNoFile) {
+      vp::Close(file);
+    }
+    return vp::kNoFile;
+  }
+  return file;
+}
+
+Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, OutputSink& out,
+               const std::string& name) {
+  while (!vp::StopRequested()) {
+    const std::ptrdiff_t count = vp::ReadAt(shown.file, shown.offset, block);
+    if (count < 0) {
+      Report(name, "cannot read", vp::LastErrorText());
+      return Step::kFail;
+    }
+    const auto length = static_cast<std::size_t>(count);
+    const std::size_t shownLength =
+        wholeLinesOnly ? WholeLinesIn(block, length, shown.offset, shown.lineEnds) : length;
+    if (shownLength == 0) {
+      return Step::kWait;
+    }
+    const Step written = StepAfterWrite(out.Write(block.first(shownLength)));
+    if (written != Step::kWait) {
+      return written;
+    }
+    shown.offset += shownLength;
+  }
+  return Step::kStop;
+}

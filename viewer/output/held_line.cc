@@ -1,0 +1,63 @@
+#include "output/held_line.h"
+
+namespace vp = viewer_platform;
+
+vp::WriteResult HeldLine::Take(std::string_view bytes) {
+  vp::WriteResult result = vp::WriteResult::kWritten;
+  if (!bytes.empty() && (lineUnderWay_ || !held_.empty())) {
+    const std::size_t newline = bytes.find('\n');
+    if (newline == std::string_view::npos) {
+      return Hold(bytes);
+    }
+    const std::string_view end = bytes.substr(0, newline + 1);
+    bytes.remove_prefix(newline + 1);
+    if (lineUnderWay_) {
+      lineUnderWay_ = false;
+      result = receiver_.PutAsItIs(end);
+    } else {
+      held_.append(end);
+      result = receiver_.PutLines(held_);
+      held_.clear();
+    }
+  }
+  const std::size_t whole = bytes.rfind('\n') + 1;
+  if (result == vp::WriteResult::kWritten && whole > 0) {
+    result = receiver_.PutLines(bytes.substr(0, whole));
+  }
+  if (result == vp::WriteResult::kWritten && whole < bytes.size()) {
+    result = Hold(bytes.substr(whole));
+  }
+  return result;
+}
+
+vp::WriteResult HeldLine::LetGo() {
+  if (held_.empty()) {
+    return vp::WriteResult::kWritten;
+  }
+  lineUnderWay_ = true;
+  const vp::WriteResult result = receiver_.PutAsItIs(held_);
+  held_.clear();
+  return result;
+}
+
+vp::WriteResult HeldLine::End() {
+  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : receiver_.PutLines(held_);
+  held_.clear();
+  lineUnderWay_ = false;
+  return result;
+}
+
+vp::WriteResult HeldLine::Hold(std::string_view start) {
+  if (lineUnderWay_) {
+    return receiver_.PutAsItIs(start);
+  }
+  if (held_.size() + start.size() <= limit_) {
+    held_.append(start);
+    return vp::WriteResult::kWritten;
+  }
+  receiver_.TooLong();
+  lineUnderWay_ = true;
+  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : receiver_.PutAsItIs(held_);
+  held_.clear();
+  return result == vp::WriteResult::kWritten ? receiver_.PutAsItIs(start) : result;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// Messages on standard error about the files shown and about standard output.
+
+// The name that stands for standard input in messages and headers.
+inline constexpr const char* kStandardInputShownName = "standard input";
+
+// "cmdtail: NAME: what", or with the system's reason, "cmdtail: what NAME: detail".
+void Report(const std::string& name, const char* what, const std::string& detail = {});
+
+// "cmdtail: cannot write standard output: REASON".
+void ReportOutputFailure(const std::string& reason);

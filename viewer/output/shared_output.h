@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/output_sink.h"
+#include "platform/viewer_platform.h"
+
+// Standard output as all files' outputs share it: raw bytes, decoded text (on a Windows console its
+// wide-character output), and the header line that names a file.
+class SharedOutput {
+ public:
+  explicit SharedOutput(bool headers);
+
+  OutputSink& Target(bool decoded) {
+    if (decoded && console_ != nullptr) {
+      return *console_;
+    }
+    return standard_;
+  }
+  // Writes "==> NAME <==" when `file` is not the one whose bytes went out last (with a blank line
+  // before it, but for the first), where headers are shown.
+  viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
+
+ private:
+  StandardOutput standard_;
+  std::unique_ptr<OutputSink> console_;
+  bool headers_;
+  const void* last_ = nullptr;
+};
