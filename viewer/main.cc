@@ -12,6 +12,7 @@
 
 #include "follow/tail.h"
 #include "options/arguments.h"
+#include "options/option_table.h"
 #include "options/settings_file.h"
 #include "output/messages.h"
 #include "platform/charset_converter.h"
@@ -129,7 +130,7 @@ int Run(int argc, char* argv[]) {
     return 2;
   }
   if (arguments.action == Arguments::Action::kHelp) {
-    std::fputs(kUsageText, stdout);
+    std::fputs(UsageText().c_str(), stdout);
     const std::string settings = viewer_platform::PathBesideProgram(kSettingsFileName);
     std::printf("Settings: %s, one long option a line without its --; the command line takes precedence.\n",
                 settings.empty() ? "none (the program's own path is unknown)" : settings.c_str());

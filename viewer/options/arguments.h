@@ -56,6 +56,3 @@ struct SettingsLine {
 // --version end the reading where they stand. The settings come first, so that the command line's
 // options take their place: a repeatable option given there replaces the settings' texts for it.
 Arguments ParseArguments(int argc, const char* const argv[], const std::vector<SettingsLine>& settings = {});
-
-// The usage, one line for each option.
-extern const char* const kUsageText;

@@ -1,0 +1,156 @@
+#include "options/option_table.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// The help's first column is this wide; later lines of an option's help start after it.
+constexpr std::size_t kUsageWidth = 21;
+
+bool ParseCount(const char* text, std::size_t& count) {
+  if (*text < '0' || *text > '9') {
+    return false;
+  }
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (*end != '\0' || errno == ERANGE || value > SIZE_MAX) {
+    return false;
+  }
+  count = static_cast<std::size_t>(value);
+  return true;
+}
+
+std::string SetLines(Arguments& a, const char* value, bool /*fromSettings*/) {
+  a.fromLine = *value == '+';
+  return ParseCount(a.fromLine ? value + 1 : value, a.lineCount) ? ""
+                                                                 : std::string("invalid line count ") + value;
+}
+
+std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
+  const std::string_view when(value);
+  if (when == "auto" || when == "always" || when == "never") {
+    a.colour = when == "auto"     ? ColourMode::kAuto
+               : when == "always" ? ColourMode::kAlways
+                                  : ColourMode::kNever;
+    return {};
+  }
+  return std::string("invalid --color value ") + value + " (auto, always or never)";
+}
+
+std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
+  (fromSettings ? a.settingsEncoding : a.encoding) = value;
+  return {};
+}
+
+// The command line's first text for an option replaces those of the settings.
+template <OptionTexts Arguments::*texts>
+std::string AddText(Arguments& a, const char* value, bool fromSettings) {
+  OptionTexts& taken = a.*texts;
+  if (taken.fromSettings && !fromSettings) {
+    taken = {};
+  }
+  if (taken.texts.empty()) {
+    taken.fromSettings = fromSettings;
+  }
+  taken.texts.emplace_back(value);
+  return {};
+}
+
+// A switch: sets `member` to `to`.
+template <auto member, auto to>
+std::string Set(Arguments& a, const char* /*value*/, bool /*fromSettings*/) {
+  a.*member = to;
+  return {};
+}
+
+using Headers = Arguments::Headers;
+using Action = Arguments::Action;
+constexpr OptionPlace kCommandLineOnly = OptionPlace::kCommandLineOnly;
+
+constexpr std::array kOptions{
+    Option{"follow", "fF", "", "follow: show what is appended, across truncation, replacement and midnight",
+           OptionPlace::kAnywhere, Set<&Arguments::follow, true>},
+    Option{"lines", "n", "N", "show the last N lines (10 by default)", OptionPlace::kAnywhere, SetLines},
+    Option{"lines", "n", "+K", "show from line K to the end"},
+    Option{"quiet", "q", "", "never show the ==> FILE <== headers that name each of several files",
+           OptionPlace::kAnywhere, Set<&Arguments::headers, Headers::kNever>},
+    Option{"silent", "", "", "", OptionPlace::kAnywhere, Set<&Arguments::headers, Headers::kNever>},
+    Option{"verbose", "v", "", "always show the headers, also for one file", OptionPlace::kAnywhere,
+           Set<&Arguments::headers, Headers::kAlways>},
+    Option{"no-rollover", "", "", "stay on FILE after midnight instead of going on to the next day's log",
+           OptionPlace::kAnywhere, Set<&Arguments::rollover, false>},
+    Option{"encoding", "", "NAME",
+           "read FILE as NAME (CP949, UTF-8, ...); default $CMDTAIL_ENCODING, else raw bytes\n"
+           "or the encoding a byte order mark names",
+           OptionPlace::kAnywhere, SetEncoding},
+    Option{"color", "", "WHEN",
+           "auto (a terminal, NO_COLOR unset), always or never: ERROR lines red, WARN yellow",
+           OptionPlace::kAnywhere, SetColour},
+    Option{"raw", "", "", "on a terminal too, pass control characters as they are instead of as ^X",
+           OptionPlace::kAnywhere, Set<&Arguments::raw, true>},
+    Option{"grep", "", "TEXT", "show only lines holding TEXT (repeatable: any of them)",
+           OptionPlace::kAnywhere, AddText<&Arguments::greps>},
+    Option{"exclude", "", "TEXT", "hide lines holding TEXT (repeatable)", OptionPlace::kAnywhere,
+           AddText<&Arguments::excludes>},
+    Option{"highlight", "", "TEXT", "colour each TEXT in a colour of its own (repeatable)",
+           OptionPlace::kAnywhere, AddText<&Arguments::highlights>},
+    Option{"ignore-case", "i", "", "match TEXT in any letter case", OptionPlace::kAnywhere,
+           Set<&Arguments::ignoreCase, true>},
+    Option{"no-config", "", "", "do not read the settings file (see below)", kCommandLineOnly,
+           Set<&Arguments::settings, false>},
+    Option{"help", "", "", "show this help and end", kCommandLineOnly,
+           Set<&Arguments::action, Action::kHelp>},
+    Option{"version", "", "", "show the version and end", kCommandLineOnly,
+           Set<&Arguments::action, Action::kVersion>},
+};
+
+// "-n N, --lines=N": each letter, then the long name, with the value.
+std::string UsageOf(const Option& option) {
+  std::string usage;
+  for (const char letter : option.letters) {
+    usage += std::string("-") + letter + (option.value.empty() ? "" : " ") + std::string(option.value) + ", ";
+  }
+  return usage + "--" + std::string(option.name) + (option.value.empty() ? "" : "=") +
+         std::string(option.value);
+}
+
+}  // namespace
+
+std::span<const Option> Options() { return kOptions; }
+
+const Option* OptionNamed(std::string_view name) {
+  const auto* found = std::find_if(kOptions.begin(), kOptions.end(),
+                                   [&](const Option& option) { return option.name == name; });
+  return found != kOptions.end() ? found : nullptr;
+}
+
+const Option* OptionLettered(char letter) {
+  const auto* found = std::find_if(kOptions.begin(), kOptions.end(), [&](const Option& option) {
+    return option.letters.find(letter) != std::string_view::npos;
+  });
+  return found != kOptions.end() ? found : nullptr;
+}
+
+std::string UsageText() {
+  std::string text =
+      "usage: cmdtail [OPTIONS] [FILE]...\n"
+      "Shows the last lines of each FILE (standard input when absent or -) and, with -f, what is appended.\n";
+  for (const Option& option : kOptions) {
+    if (option.help.empty()) {
+      continue;
+    }
+    std::string usage = "  " + UsageOf(option);
+    usage.resize(std::max(kUsageWidth, usage.size() + 2), ' ');
+    text += usage;
+    for (const char c : option.help) {
+      text += c == '\n' ? "\n" + std::string(kUsageWidth, ' ') : std::string(1, c);
+    }
+    text += '\n';
+  }
+  return text;
+}
