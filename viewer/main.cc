@@ -16,8 +16,9 @@
 #include "options/settings_file.h"
 #include "output/messages.h"
 #include "platform/charset_converter.h"
+#include "platform/files.h"
+#include "platform/stop.h"
 #include "platform/terminal.h"
-#include "platform/viewer_platform.h"
 #include "text/patterns.h"
 
 namespace {

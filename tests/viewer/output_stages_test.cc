@@ -7,6 +7,7 @@
 #include "output/colour_stage.h"
 #include "output/decode_stage.h"
 #include "output/visible_stage.h"
+#include "platform/output.h"
 #include "recording_sink.h"
 
 namespace {

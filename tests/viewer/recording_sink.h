@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "output/note_sink.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 
 // The end of an output chain in a test: records what reaches it, and the notes of its stages.

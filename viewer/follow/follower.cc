@@ -6,6 +6,9 @@
 
 #include "follow/last_lines.h"
 #include "output/messages.h"
+#include "platform/files.h"
+#include "platform/stop.h"
+#include "platform/wait.h"
 #include "text/byte_order_mark.h"
 
 namespace vp = viewer_platform;

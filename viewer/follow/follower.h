@@ -11,7 +11,8 @@
 #include "follow/shown_file.h"
 #include "follow/step.h"
 #include "output/file_output.h"
-#include "platform/viewer_platform.h"
+#include "platform/files.h"
+#include "platform/wait.h"
 
 // Shows the last lines of one file read at offsets and then, byte for byte, everything appended to it.
 // It goes on from the start when the file is truncated, and switches to the new file when the name

@@ -6,6 +6,7 @@
 
 #include "follow/shown_file.h"
 #include "follow/step.h"
+#include "platform/files.h"
 #include "platform/output_sink.h"
 
 // A file that the followed name no longer stands for, still read for a while: its writer may add lines

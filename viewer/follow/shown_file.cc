@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "output/messages.h"
+#include "platform/files.h"
+#include "platform/stop.h"
 
 namespace vp = viewer_platform;
 

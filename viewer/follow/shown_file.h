@@ -5,8 +5,8 @@
 #include <string>
 
 #include "follow/step.h"
+#include "platform/files.h"
 #include "platform/output_sink.h"
-#include "platform/viewer_platform.h"
 #include "text/line_ends.h"
 
 // A file read at offsets on its way to the output: how far it has been shown, and how its lines end.

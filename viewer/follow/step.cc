@@ -1,6 +1,8 @@
 #include "follow/step.h"
 
 #include "output/messages.h"
+#include "platform/files.h"
+#include "platform/output.h"
 
 namespace vp = viewer_platform;
 

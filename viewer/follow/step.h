@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/viewer_platform.h"
+#include "platform/output.h"
 
 // How a round of showing a file ends, for the rounds of following. kWait: all caught up, wait for a
 // change; kRecheck: look again at once; kEnded: shown to its end and not followed; kStop: the output is

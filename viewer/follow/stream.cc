@@ -6,6 +6,9 @@
 
 #include "follow/kept_lines.h"
 #include "output/messages.h"
+#include "platform/files.h"
+#include "platform/output.h"
+#include "platform/stop.h"
 #include "text/byte_order_mark.h"
 
 namespace vp = viewer_platform;

@@ -5,7 +5,7 @@
 #include "follow/show_options.h"
 #include "follow/step.h"
 #include "output/file_output.h"
-#include "platform/viewer_platform.h"
+#include "platform/files.h"
 
 // Shows a stream (standard input, a pipe, a FIFO, a terminal) as its bytes arrive: its last lines, or
 // everything from line K on (-n +K), and, when following, everything after them until it ends. A stream

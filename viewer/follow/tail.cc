@@ -6,6 +6,9 @@
 #include "follow/shown_file.h"
 #include "follow/stream.h"
 #include "output/messages.h"
+#include "platform/files.h"
+#include "platform/output.h"
+#include "platform/stop.h"
 
 namespace vp = viewer_platform;
 
@@ -89,8 +92,6 @@ bool Tail::Continues(File& file, Step step) {
   switch (step) {
     case Step::kWait:
     case Step::kRecheck:
-      file.step = step;
-      return true;
     case Step::kEnded:
       file.step = step;
       return true;

@@ -9,7 +9,7 @@
 #include "follow/step.h"
 #include "output/file_output.h"
 #include "platform/terminal.h"
-#include "platform/viewer_platform.h"
+#include "platform/wait.h"
 
 // Shows the last lines of one or more files, in order, and, when following, everything appended to
 // any of them until a stop: each file is looked at after every change, and all are waited for together.

@@ -5,6 +5,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/output.h"
+
 namespace vp = viewer_platform;
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "output/held_line.h"
 #include "output/output_block.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 #include "text/patterns.h"
 

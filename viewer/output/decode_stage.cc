@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/output.h"
+
 namespace vp = viewer_platform;
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "output/output_block.h"
 #include "platform/charset_converter.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 
 // Converts the bytes on their way to the next sink from the log's character set into the output's.

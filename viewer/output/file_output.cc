@@ -5,6 +5,7 @@
 
 #include "output/messages.h"
 #include "platform/charset_converter.h"
+#include "platform/output.h"
 #include "platform/terminal.h"
 #include "text/byte_order_mark.h"
 

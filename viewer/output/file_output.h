@@ -11,6 +11,7 @@
 #include "output/note_sink.h"
 #include "output/shared_output.h"
 #include "output/visible_stage.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 #include "text/byte_order_mark.h"
 #include "text/line_ends.h"

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/output.h"
+
 namespace vp = viewer_platform;
 
 namespace {

@@ -7,6 +7,7 @@
 #include "output/line_filter.h"
 #include "output/note_sink.h"
 #include "output/output_block.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 
 // Passes only the lines the filter shows, whole: the start of a line is held until its end comes

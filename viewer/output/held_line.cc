@@ -1,5 +1,7 @@
 #include "output/held_line.h"
 
+#include "platform/output.h"
+
 namespace vp = viewer_platform;
 
 vp::WriteResult HeldLine::Take(std::string_view bytes) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/viewer_platform.h"
+#include "platform/output.h"
 
 // The start of a line that a stage holds until the line is whole, so that the stage sees whole lines
 // wherever reads cut the text, up to a bound: a longer line, and one whose start was let go, goes on

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/output.h"
 #include "platform/output_sink.h"
 
 // A bounded block in which a stage gathers its output, so that small pieces go on to the next sink in

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/output.h"
 #include "platform/terminal.h"
 
 namespace vp = viewer_platform;

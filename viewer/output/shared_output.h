@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/output.h"
 #include "platform/output_sink.h"
-#include "platform/viewer_platform.h"
 
 // Standard output as all files' outputs share it: raw bytes, decoded text (on a Windows console its
 // wide-character output), and the header line that names a file.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/output.h"
+
 namespace vp = viewer_platform;
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "output/output_block.h"
+#include "platform/output.h"
 #include "platform/output_sink.h"
 
 // Shows the log's control characters as visible text on a terminal, so that its bytes never drive the

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/viewer_platform.h"
+#include "platform/output.h"
 
 // Where the follower's bytes go: standard output, or a stage that transforms them on their way there.
 // A stage passes the marks and the last bytes below on to the next sink once it has shown what they ask

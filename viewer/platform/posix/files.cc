@@ -1,5 +1,7 @@
 // File access on POSIX: named files read at offsets, streams (pipes, FIFOs, terminals) read as bytes
 // arrive, and standard input under the name "-".
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -11,7 +13,7 @@
 
 #include "common/posix_path.h"
 #include "platform/posix/descriptors.h"
-#include "platform/viewer_platform.h"
+#include "platform/stop.h"
 
 namespace viewer_platform {
 namespace {

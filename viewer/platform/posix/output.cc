@@ -1,5 +1,7 @@
 // Standard output on POSIX: raw writes that give way to a stop request, and a check for a reader
 // that has gone away.
+#include "platform/output.h"
+
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,7 @@
 #include <cerrno>
 
 #include "platform/posix/descriptors.h"
-#include "platform/viewer_platform.h"
+#include "platform/stop.h"
 
 namespace viewer_platform {
 namespace {

@@ -1,5 +1,7 @@
 // Stop requests on POSIX: SIGINT and SIGTERM set a flag and write to a pipe, so that any poll() that
 // includes the pipe ends at once.
+#include "platform/stop.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <cerrno>
 
 #include "platform/posix/descriptors.h"
-#include "platform/viewer_platform.h"
 
 namespace viewer_platform {
 namespace {

@@ -1,12 +1,14 @@
 // Waiting for changes on POSIX. On Linux, inotify watches the open files and the directories each
 // followed name passes through; wherever that cannot be trusted, waiting polls.
+#include "platform/wait.h"
+
 #include <poll.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/posix/descriptors.h"
-#include "platform/viewer_platform.h"
 #ifdef __linux__
 #include <fcntl.h>
 #include <linux/magic.h>

@@ -1,11 +1,13 @@
 // File access on Windows: files are opened sharing read, write and delete access with the writer;
 // pipes and other streams are read as bytes arrive, and "-" is standard input.
+#include "platform/files.h"
+
 #include <windows.h>
 
 #include <array>
 #include <string>
 
-#include "platform/viewer_platform.h"
+#include "platform/stop.h"
 
 namespace viewer_platform {
 namespace {

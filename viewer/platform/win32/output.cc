@@ -1,9 +1,11 @@
 // Standard output on Windows: raw writes in binary mode that give way to a stop request.
+#include "platform/output.h"
+
 #include <io.h>
 
 #include <cerrno>
 
-#include "platform/viewer_platform.h"
+#include "platform/stop.h"
 
 namespace viewer_platform {
 

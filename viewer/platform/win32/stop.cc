@@ -1,11 +1,11 @@
 // Stop requests on Windows: console control events set a flag; standard output goes into binary mode.
+#include "platform/stop.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
-
-#include "platform/viewer_platform.h"
 
 namespace viewer_platform {
 namespace {

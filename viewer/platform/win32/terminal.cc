@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/output.h"
+#include "platform/stop.h"
+
 namespace terminal {
 namespace {
 

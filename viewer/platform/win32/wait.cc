@@ -1,7 +1,9 @@
 // Waiting on Windows: notification is not used, and every wait is a short poll.
+#include "platform/wait.h"
+
 #include <windows.h>
 
-#include "platform/viewer_platform.h"
+#include "platform/files.h"
 
 namespace viewer_platform {
 namespace {

@@ -2,13 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 
-// The operating system services the viewer needs. Each platform source implements them for one
-// system; the viewer's logic above this layer is shared.
+// Reading files and streams, the operating system's way, one source per system (posix/, win32/); the
+// viewer's logic above this layer is shared.
 namespace viewer_platform {
 
 using FileHandle = std::intptr_t;
@@ -20,13 +18,6 @@ struct FileId {
   std::uint64_t index = 0;
   friend bool operator==(const FileId&, const FileId&) = default;
 };
-
-enum class WriteResult { kWritten, kOutputGone, kStopped, kFailed };
-
-// Ignores SIGPIPE and turns stop requests (SIGINT, SIGTERM, console control events) into a flag;
-// puts standard output into binary mode where the system has text modes.
-bool PrepareProcess();
-bool StopRequested();
 
 // The path as the system reads it: on POSIX every backslash becomes a separator.
 std::string ToNativePath(const char* path);
@@ -60,14 +51,6 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.
 bool OpenFileHoldsDeletedName();
 
-// Writes all bytes to standard output, giving way to a stop request.
-WriteResult WriteOut(std::span<const char> bytes);
-// Writes a last few bytes to standard output even after a stop, giving a full non-blocking output a
-// second to take them.
-void WriteOutAtEnd(std::string_view bytes);
-// True once standard output is a pipe or socket whose reader has gone away.
-bool OutputGone();
-
 // The settings file `name` in the directory of the running program (as the system names the program
 // file, whatever name started it), read whole into `text` if it holds at most `limit` bytes; kMissing
 // also when the program's own path cannot be found, so that no other directory's file is read.
@@ -76,33 +59,7 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
 // Where that file is, for the help to tell; empty when the program's own path cannot be found.
 std::string PathBesideProgram(const char* name);
 
-// The reason for the last failed call above, as one line of text.
+// The reason for the last failed call of this layer, as one line of text.
 std::string LastErrorText();
-
-// Waits for changes to the files followed under a set of names. Each name is watched with the files
-// open for it, and every directory it passes through to reach its file, wherever that lives. Where
-// notification cannot be trusted (a remote or FUSE file system, a name that leads nowhere, a lost
-// watch) waiting polls, and watches are set again.
-class ChangeWaiter {
- public:
-  ChangeWaiter();
-  ~ChangeWaiter();
-  ChangeWaiter(const ChangeWaiter&) = delete;
-  ChangeWaiter& operator=(const ChangeWaiter&) = delete;
-
-  // A new name to watch; returns its key.
-  std::size_t Add();
-  // Points notification for the name under `key` at `path` and its open files, replacing what it
-  // watched before.
-  void Watch(std::size_t key, const std::string& path, std::span<const FileHandle> openFiles);
-  // Returns when a watched file or directory may have changed, at the latest after a short poll
-  // interval where notification is unavailable or after limitMilliseconds (no limit when negative), or
-  // as soon as a stop is requested or the output's reader goes away.
-  void Wait(int limitMilliseconds);
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
 
 }  // namespace viewer_platform

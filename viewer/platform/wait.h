@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/files.h"
+
+// Waiting for changes to files, one source per system (posix/, win32/).
+namespace viewer_platform {
+
+// Waits for changes to the files followed under a set of names. Each name is watched with the files
+// open for it, and every directory it passes through to reach its file, wherever that lives. Where
+// notification cannot be trusted (a remote or FUSE file system, a name that leads nowhere, a lost
+// watch) waiting polls, and watches are set again.
+class ChangeWaiter {
+ public:
+  ChangeWaiter();
+  ~ChangeWaiter();
+  ChangeWaiter(const ChangeWaiter&) = delete;
+  ChangeWaiter& operator=(const ChangeWaiter&) = delete;
+
+  // A new name to watch; returns its key.
+  std::size_t Add();
+  // Points notification for the name under `key` at `path` and its open files, replacing what it
+  // watched before.
+  void Watch(std::size_t key, const std::string& path, std::span<const FileHandle> openFiles);
+  // Returns when a watched file or directory may have changed, at the latest after a short poll
+  // interval where notification is unavailable or after limitMilliseconds (no limit when negative), or
+  // as soon as a stop is requested or the output's reader goes away.
+  void Wait(int limitMilliseconds);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace viewer_platform
