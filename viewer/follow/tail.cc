@@ -66,24 +66,25 @@ bool Tail::Show(File& file, const ShowOptions& options) {
 
 void Tail::Follow() {
   const auto followed = [](const auto& file) { return IsFollowed(file->step); };
+  // Each round stops at the first file whose step ends the run.
+  const auto checked = [this](const auto& file) {
+    return file->step != Step::kWait || Continues(*file, file->follower->Check());
+  };
+  const auto caughtUp = [&](const auto& file) {
+    return !followed(file) || Continues(*file, file->follower->CatchUp());
+  };
   while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
     ShowTitle();
-    for (const auto& file : files_) {
-      if (file->step == Step::kWait && !Continues(*file, file->follower->Check())) {
-        return;
-      }
+    if (!std::all_of(files_.begin(), files_.end(), checked)) {
+      return;
     }
     if (std::none_of(files_.begin(), files_.end(),
                      [](const auto& file) { return file->step == Step::kRecheck; })) {
       WaitForChange();
     }
-    if (ended_ || vp::StopRequested() || vp::OutputGone()) {
+    if (ended_ || vp::StopRequested() || vp::OutputGone() ||
+        !std::all_of(files_.begin(), files_.end(), caughtUp)) {
       return;
-    }
-    for (const auto& file : files_) {
-      if (followed(file) && !Continues(*file, file->follower->CatchUp())) {
-        return;
-      }
     }
   }
 }
