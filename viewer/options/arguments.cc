@@ -68,15 +68,15 @@ class Reader {
   // A cluster of one-letter options, as "-f", "-fn5" or "-n 5".
   void ReadShort(std::string_view cluster) {
     for (std::size_t i = 0; i < cluster.size() && !stopped_; ++i) {
+      const std::string given{'-', cluster[i]};
       const Option* known = OptionLettered(cluster[i]);
       if (known == nullptr) {
-        Refuse("unknown option -" + std::string(1, cluster[i]));
+        Refuse("unknown option " + given);
         return;
       }
       if (!known->value.empty()) {
         // The value is the rest of the cluster, or else the next argument.
-        Take(*known, "-" + std::string(1, cluster[i]),
-             i + 1 < cluster.size() ? cluster.data() + i + 1 : nullptr);
+        Take(*known, given, i + 1 < cluster.size() ? cluster.data() + i + 1 : nullptr);
         return;
       }
       Take(*known, {}, nullptr);
