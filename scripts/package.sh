@@ -29,9 +29,10 @@ fail() {
 files_under() { (cd "$1" && find . -type f | sed 's|^\./||' | sort); }
 
 expect_files() {  # what, directory, expected files
-  local listed
+  local listed expected
   listed=$(files_under "$2")
-  [ "$listed" = "$3" ] || fail "$(printf '%s holds:\n%s\nexpected:\n%s' "$1" "$listed" "$3")"
+  expected=$(sort <<<"$3")
+  [ "$listed" = "$expected" ] || fail "$(printf '%s holds:\n%s\nexpected:\n%s' "$1" "$listed" "$expected")"
 }
 
 # objdump's output is read whole before it is searched: a grep -q ending early would cut it off and,
@@ -75,32 +76,57 @@ deb="daylog_${version}_$(dpkg --print-architecture).deb"
 make_packages build-release
 make_packages build-windows-release
 
-check_package "build-release/$linux.tar.gz" "$(printf "$linux/%s\n" README.md bin/cmdtail.exe bin/daylog \
+# The archives hold no folder of their own: unpacked into a project home, their bin/ is the home's.
+check_package "build-release/$linux.tar.gz" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
+  share/doc/daylog/LICENSE share/doc/daylog/README.md share/doc/daylog/cmdtail.conf.example \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
-check_package "build-windows-release/$windows.zip" "$(printf "$windows/%s\n" README.md bin/cmdtail.exe \
-  bin/daylog.exe share/man/man1/cmdtail.1 share/man/man1/daylog.1)"
+check_package "build-windows-release/$windows.zip" "$(printf '%s\n' bin/cmdtail.exe bin/daylog.exe \
+  share/doc/daylog/LICENSE.txt share/doc/daylog/README.txt share/doc/daylog/cmdtail.conf.example \
+  share/doc/daylog/cmdtail.txt share/doc/daylog/daylog.txt share/man/man1/cmdtail.1 share/man/man1/daylog.1)"
+zip_docs="$work/unpacked/$windows.zip/share/doc/daylog"
+for text in "$zip_docs"/*; do
+  [ "$(head -c 3 "$text" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "$(basename "$text") has no byte order mark"
+  ! grep -q $'[^\r]$' <(tail -c +4 "$text") || fail "$(basename "$text") has a line without CR LF"
+done
+echo "the ZIP's texts are UTF-8 with a byte order mark and CR LF line ends, as Notepad saves them"
 for exe in cmdtail daylog; do
-  headers=$(section_headers "$work/unpacked/$windows.zip/$windows/bin/$exe.exe")
+  headers=$(section_headers "$work/unpacked/$windows.zip/bin/$exe.exe")
   grep -q ' \.rsrc ' <<<"$headers" || fail "the packaged $exe.exe has no resources"
 done
-check_package "build-release/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/doc/daylog/README.md \
+check_package "build-release/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/doc/daylog/README.md.gz \
+  share/doc/daylog/changelog.gz share/doc/daylog/copyright share/lintian/overrides/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 depends=$(dpkg-deb -f "build-release/$deb" Depends)
 [[ $depends =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || fail "the .deb depends on \"$depends\", not on libc6 alone"
 echo "package $deb: depends on $depends"
+# lintian warns that it runs as root, which is only noise here.
+findings=$(lintian --fail-on error,warning "build-release/$deb" 2>&1) ||
+  fail "$(printf 'lintian finds faults in %s:\n%s' "$deb" "$findings")"
+echo "package $deb: lintian finds no error and no warning"
+
+# A project home as the README makes it: the archive unpacked into it, then a log of the day.
+opens_the_log() {  # project home
+  mkdir -p "$1/log"
+  echo "installed and following" >"$1/log/web.$(date +%Y%m%d)"
+  "$1/bin/daylog" "$1" web >"$work/shown"
+  for _ in $(seq 50); do
+    grep -q "installed and following" "$work/shown" && return
+    sleep 0.1
+  done
+  fail "the daylog in $1 did not show the log"
+}
+mkdir -p "$home"
+tar -xzf "build-release/$linux.tar.gz" -C "$home"
+opens_the_log "$home"
+pkill -f -- "$home/bin/cmdtail.exe" || true
+echo "the .tar.gz unpacked into a project home: daylog opened the log in the home's viewer"
+rm -rf -- "$home"
 
 cmake --install build-release --strip --prefix "$home" >/dev/null
 expect_files "the install into a project home" "$home" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 expect_stripped "$home/bin/daylog" "$home/bin/cmdtail.exe"
-mkdir -p "$home/log"
-echo "installed and following" >"$home/log/web.$(date +%Y%m%d)"
-"$home/bin/daylog" "$home" web >"$work/shown"
-for _ in $(seq 50); do
-  grep -q "installed and following" "$work/shown" && break
-  sleep 0.1
-done
-grep -q "installed and following" "$work/shown" || fail "the installed daylog did not show the log"
+opens_the_log "$home"
 echo "install into a project home: stripped, and daylog opened the log in the installed viewer"
 
 if [ "$(id -u)" -ne 0 ]; then
