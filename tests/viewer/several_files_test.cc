@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "midnight_case.h"
 
 namespace {
 
@@ -44,5 +45,41 @@ INSTANTIATE_TEST_SUITE_P(
                       HeldEndCase{"StreamShownToItsEnd", "--grep=keep", true,
                                   "==> standard input <==\nkeep last\xC7\n" + kQ}),
     [](const auto& info) { return info.param.name; });
+
+const ViewerCommand kNativeViewer{{CMDTAIL_PATH}, [](const std::string& path) { return path; }, "\n", 5s};
+
+class RolloverHeaderTest : public ::testing::TestWithParam<bool> {};
+
+// After midnight the next day's log is named by a header of its own as its first line comes, with -v
+// and beside another file alike.
+TEST_P(RolloverHeaderTest, NamesTheNewDaysLog) {
+  const bool besideAnother = GetParam();
+  const TempDirectory elsewhere;
+  const std::string another = elsewhere.File("another");
+  WriteFile(another, "another\n");
+  std::string oldLog;
+  std::string newLog;
+  std::string shown;
+  MidnightRun run(kNativeViewer, {besideAnother ? another : "-v"}, shown,
+                  [&](const TempDirectory& directory, const MidnightZone& zone) {
+                    oldLog = directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
+                    newLog = directory.File("web." + DateStamp(zone.newDay));
+                    WriteFile(oldLog, "before\n");
+                    shown = (besideAnother ? "==> " + another + " <==\nanother\n\n" : "") + "==> " + oldLog +
+                            " <==\nbefore\n";
+                    return oldLog;
+                  });
+  ASSERT_TRUE(run.Started());
+  run.PassMidnight();
+  WriteFile(newLog, "new day\n");
+  const std::string expected = shown + "\n==> " + newLog + " <==\nnew day\n";
+  EXPECT_TRUE(run.viewer().WaitForOut(expected, 5s)) << run.viewer().out();
+  // Nothing more comes: a marker line is the next output, with no header before it.
+  AppendFile(newLog, "marker\n");
+  EXPECT_TRUE(run.viewer().WaitForOut(expected + "marker\n", 5s)) << run.viewer().out();
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, RolloverHeaderTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "BesideAnotherFile" : "Verbose"; });
 
 }  // namespace
