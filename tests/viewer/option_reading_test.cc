@@ -26,4 +26,56 @@ TEST_P(LineFeedValueTest, IsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, LineFeedValueTest, ::testing::Values("grep", "exclude", "highlight"));
 
+struct OppositeCase {
+  const char* name;
+  // The settings file's line, then the command line's options before the file.
+  const char* setting;
+  std::vector<const char*> options;
+  // What the run does then.
+  bool (*holds)(const Arguments& arguments);
+};
+
+void PrintTo(const OppositeCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class SwitchOppositeTest : public ::testing::TestWithParam<OppositeCase> {};
+
+// A switch set in the settings file is undone for one run by its opposite; the last one given wins.
+TEST_P(SwitchOppositeTest, TakesTheLastOneGiven) {
+  const Arguments arguments = Parse(GetParam().options, {{1, GetParam().setting}});
+  EXPECT_EQ(arguments.error, "");
+  EXPECT_TRUE(GetParam().holds(arguments));
+}
+
+using Headers = Arguments::Headers;
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, SwitchOppositeTest,
+    ::testing::Values(
+        OppositeCase{
+            "NoFollow", "follow", {"--no-follow", "log"}, [](const Arguments& a) { return !a.follow; }},
+        OppositeCase{"FollowAfterNoFollow",
+                     "follow",
+                     {"--no-follow", "-f", "log"},
+                     [](const Arguments& a) { return a.follow; }},
+        OppositeCase{"NoRaw", "raw", {"--no-raw", "log"}, [](const Arguments& a) { return !a.raw; }},
+        OppositeCase{"NoIgnoreCase",
+                     "ignore-case",
+                     {"--no-ignore-case", "log"},
+                     [](const Arguments& a) { return !a.ignoreCase; }},
+        OppositeCase{
+            "Rollover", "no-rollover", {"--rollover", "log"}, [](const Arguments& a) { return a.rollover; }},
+        OppositeCase{"NoQuiet",
+                     "quiet",
+                     {"--no-quiet", "log"},
+                     [](const Arguments& a) { return a.headers == Headers::kSeveralFiles; }},
+        OppositeCase{"NoVerbose",
+                     "verbose",
+                     {"--no-verbose", "log"},
+                     [](const Arguments& a) { return a.headers == Headers::kSeveralFiles; }},
+        OppositeCase{"NoQuietLeavesVerbose",
+                     "verbose",
+                     {"--no-quiet", "log"},
+                     [](const Arguments& a) { return a.headers == Headers::kAlways; }}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace
