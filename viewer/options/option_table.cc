@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/charset_converter.h"
+
 namespace {
 
 // The help's first column is this wide; later lines of an option's help start after it.
@@ -42,7 +44,12 @@ std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
   return std::string("invalid --color value ") + value + " (auto, always or never)";
 }
 
+// The settings file's encoding is looked at as its line is read, so that a fault names the line; the
+// command line's and the environment's are looked at once the run has chosen one.
 std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
+  if (fromSettings && OpenConverter(value, OutputCharset().c_str()) == nullptr) {
+    return std::string("unknown encoding ") + value;
+  }
   (fromSettings ? a.settingsEncoding : a.encoding) = value;
   return {};
 }
