@@ -66,4 +66,17 @@ INSTANTIATE_TEST_SUITE_P(
                           "Fifo", "", {}, {}, "cmdtail: cannot read cmdtail.conf: not a regular file\n"}),
     [](const auto& info) { return info.param.name; });
 
+// glibc's iconv would take these for the locale's set, over the settings file's encoding.
+INSTANTIATE_TEST_SUITE_P(
+    EncodingsNamingNothing, SettingsFaultTest,
+    ::testing::Values(
+        FaultCase{"Blank", "encoding=CP949\n", {}, {"--encoding= "}, "cmdtail: unknown encoding  \n"},
+        FaultCase{"Slash", "encoding=CP949\n", {}, {"--encoding=/"}, "cmdtail: unknown encoding /\n"},
+        FaultCase{"BlankVariable",
+                  "encoding=CP949\n",
+                  {"CMDTAIL_ENCODING= "},
+                  {},
+                  "cmdtail: unknown encoding   (from CMDTAIL_ENCODING)\n"}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace
