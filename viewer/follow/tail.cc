@@ -77,10 +77,10 @@ void Tail::Follow() {
   const auto followed = [](const auto& file) { return IsFollowed(file->step); };
   while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
     ShowTitle();
-    for (const auto& file : files_) {
-      if (file->step == Step::kWait && !Continues(*file, file->follower->Check())) {
-        return;
-      }
+    if (std::any_of(files_.begin(), files_.end(), [this](const auto& file) {
+          return file->step == Step::kWait && !Continues(*file, file->follower->Check());
+        })) {
+      return;
     }
     if (std::none_of(files_.begin(), files_.end(),
                      [](const auto& file) { return file->step == Step::kRecheck; })) {
