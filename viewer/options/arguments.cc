@@ -70,12 +70,12 @@ class Reader {
     for (std::size_t i = 0; i < cluster.size() && !stopped_; ++i) {
       const Option* known = OptionLettered(cluster[i]);
       if (known == nullptr) {
-        Refuse("unknown option -" + std::string(1, cluster[i]));
+        Refuse(std::string("unknown option -") + cluster[i]);
         return;
       }
       if (!known->value.empty()) {
         // The value is the rest of the cluster, or else the next argument.
-        Take(*known, "-" + std::string(1, cluster[i]),
+        Take(*known, std::string("-") + cluster[i],
              i + 1 < cluster.size() ? cluster.data() + i + 1 : nullptr);
         return;
       }
