@@ -20,6 +20,7 @@
 #include "platform/stop.h"
 #include "platform/terminal.h"
 #include "text/patterns.h"
+#include "text/visible_text.h"
 
 namespace {
 
@@ -50,6 +51,11 @@ TextPatterns PatternsOf(const OptionTexts& given, bool ignoreCase) {
   return {patterns(OutputCharset()), patterns(ArgumentCharset())};
 }
 
+// "cmdtail: cmdtail.conf:LINE: reason", the line's text in the reason shown visibly.
+void ReportSettingsFault(std::size_t line, const std::string& reason) {
+  std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, line, VisibleText(reason).c_str());
+}
+
 // The options of the settings file, read before the command line's, unless --no-config says not to; false
 // after saying why, when the file cannot be read or used.
 bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
@@ -63,6 +69,9 @@ bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
     case viewer_platform::SettingsRead::kTooLarge:
       std::fprintf(stderr, "cmdtail: %s: larger than 64 KiB\n", kSettingsFileName);
       return false;
+    case viewer_platform::SettingsRead::kNotAFile:
+      std::fprintf(stderr, "cmdtail: cannot read %s: not a regular file\n", kSettingsFileName);
+      return false;
     case viewer_platform::SettingsRead::kFailed:
       std::fprintf(stderr, "cmdtail: cannot read %s: %s\n", kSettingsFileName,
                    viewer_platform::LastErrorText().c_str());
@@ -73,7 +82,7 @@ bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
   std::vector<SettingsLine> lines;
   SettingsLine refused{};
   if (!ReadSettingsText(text, lines, refused)) {
-    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, refused.number, refused.option.c_str());
+    ReportSettingsFault(refused.number, refused.option);
     return false;
   }
   arguments = ParseArguments(argc, argv, lines);
@@ -121,8 +130,7 @@ int Run(int argc, char* argv[]) {
     return 2;
   }
   if (arguments.errorLine > 0) {
-    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, arguments.errorLine,
-                 arguments.error.c_str());
+    ReportSettingsFault(arguments.errorLine, arguments.error);
     return 2;
   }
   if (!arguments.error.empty()) {
@@ -143,7 +151,9 @@ int Run(int argc, char* argv[]) {
   }
   const char* encoding = EncodingOf(arguments);
   if (encoding != nullptr && OpenConverter(encoding, OutputCharset().c_str()) == nullptr) {
-    std::fprintf(stderr, "cmdtail: unknown encoding %s\n", encoding);
+    const bool fromEnvironment = arguments.encoding.empty() && encoding != arguments.settingsEncoding.c_str();
+    std::fprintf(stderr, "cmdtail: unknown encoding %s%s\n", encoding,
+                 fromEnvironment ? " (from CMDTAIL_ENCODING)" : "");
     return 2;
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.

@@ -783,6 +783,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, BadCommandLineTest,
                                            std::vector<std::string>{"-n", "x", "-f", "LOG"},
                                            std::vector<std::string>{"-x", "-f", "LOG"},
                                            std::vector<std::string>{"--color=blue", "LOG"},
-                                           std::vector<std::string>{"--lines=", "LOG"}));
+                                           std::vector<std::string>{"--lines=", "LOG"},
+                                           std::vector<std::string>{"--grep=foo\nbar", "LOG"}));
 
 }  // namespace

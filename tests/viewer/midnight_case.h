@@ -22,7 +22,8 @@ struct ViewerCommand {
 // lines. A start slowed by load is tried again, with midnight further ahead.
 class MidnightRun {
  public:
-  // Writes the files for one try into the directory and returns the log to follow.
+  // Writes the files for one try into the directory and returns the log to follow; it may set the
+  // text `shown` refers to, which each try reads after it.
   using Prepare = std::function<std::string(const TempDirectory& directory, const MidnightZone& zone)>;
 
   MidnightRun(const ViewerCommand& command, const std::vector<std::string>& options, const std::string& shown,

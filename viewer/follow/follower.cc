@@ -157,7 +157,7 @@ Step Follower::CheckName() {
     vp::Close(next);
     return Step::kWait;
   }
-  return Adopt(next, nextId, name_, "file replaced; following the new file");
+  return Adopt(next, nextId, "file replaced; following the new file");
 }
 
 // Once the followed log's day has passed, switches to the latest later day's log that exists.
@@ -178,15 +178,11 @@ Step Follower::CheckRollover() {
   if (next == vp::kNoFile) {
     return Step::kWait;
   }
-  const std::string previous = name_;
-  name_ = nextLog->name;
-  path_ = nextLog->path;
-  rollover_->Follow(*nextLog);
-  return Adopt(next, nextId, previous, "a new day began; following " + name_);
+  return Adopt(next, nextId, "a new day began; following " + nextLog->name, &*nextLog);
 }
 
-Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& shownName,
-                     const std::string& what) {
+Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& what,
+                     const DayLog* nextLog) {
   const Step retired = file_.file != vp::kNoFile ? Retire() : Step::kWait;
   const Step ended = retired == Step::kWait ? StepAfterWrite(out_.EndOfFile()) : retired;
   if (ended != Step::kWait) {
@@ -197,7 +193,13 @@ Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::s
   file_.offset = 0;
   id_ = nextId;
   textBegun_ = false;
-  Report(shownName, what.c_str());
+  Report(name_, what.c_str());
+  if (nextLog != nullptr) {
+    // From here on the file is shown under the new day's name, its header too.
+    name_ = nextLog->name;
+    path_ = nextLog->path;
+    rollover_->Follow(*nextLog);
+  }
   Watch();
   return Step::kRecheck;
 }

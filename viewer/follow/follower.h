@@ -47,10 +47,11 @@ class Follower {
   bool BeginText(bool more);
   Step CheckName();
   Step CheckRollover();
-  // Switches to the file `next`, the one that the name now stands for, shown from its start, saying
-  // `what` of `shownName` in one line.
-  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId,
-             const std::string& shownName, const std::string& what);
+  // Switches to the file `next`, shown from its start, once the old one is shown to its end under its
+  // name, saying `what` of that name in one line. `next` is what the name now stands for, or, at the
+  // day's rollover, `nextLog`, whose name it is shown under from then on.
+  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId, const std::string& what,
+             const DayLog* nextLog = nullptr);
   // Lets go of the followed file once read to its end, into the retired file unless it is deleted where
   // that keeps its name taken.
   Step Retire();

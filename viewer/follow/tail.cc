@@ -50,7 +50,8 @@ bool Tail::Show(File& file, const ShowOptions& options) {
     file.follower =
         std::make_unique<Follower>(file.name, file.path, encoding_, file.out, waiter_, opened, id);
     return Continues(file, StepAfterWrite(file.out.Announce())) &&
-           Continues(file, file.follower->ShowLastLines(options)) && !vp::StopRequested();
+           Continues(file, file.follower->ShowLastLines(options)) && (options.follow || EndShowing(file)) &&
+           !vp::StopRequested();
   }
   // Followed only when it is the one file; otherwise shown to its end.
   ShowOptions shown = options;
@@ -61,7 +62,15 @@ bool Tail::Show(File& file, const ShowOptions& options) {
   }
   vp::Close(opened);
   const bool stopped = step != Step::kOutputFailed && (vp::StopRequested() || vp::OutputGone());
-  return Continues(file, stopped ? Step::kStop : step);
+  return Continues(file, stopped ? Step::kStop : step) && (shown.follow || EndShowing(file));
+}
+
+bool Tail::EndShowing(File& file) {
+  if (file.step == Step::kFail) {
+    return true;
+  }
+  const Step ended = StepAfterWrite(file.out.EndOfFile());
+  return ended == Step::kWait || Continues(file, ended);
 }
 
 void Tail::Follow() {

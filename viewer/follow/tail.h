@@ -40,6 +40,9 @@ class Tail {
   bool ShowAll(const ShowOptions& options);
   // Opens the file and shows its last lines, or the whole stream; false when the run ends there.
   bool Show(File& file, const ShowOptions& options);
+  // A file shown and not followed ends its output there: what its stages hold back (an unfinished last
+  // line) comes out under its own header, before the next file's part. False when the run ends there.
+  bool EndShowing(File& file);
   void Follow();
   // Takes a file's step: a failed file, or one shown to its end, is left out, and a stop or a failure to
   // write ends the run.

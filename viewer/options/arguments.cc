@@ -98,7 +98,9 @@ class Reader {
 
   // The option's value: the attached text when there is one, otherwise the next argument (never on a
   // settings line). An empty value is refused: it would silently mean something else, as the locale's
-  // set for --encoding or every line for --grep.
+  // set for --encoding or every line for --grep. So is a value holding a line feed: the lines are
+  // searched one at a time, so a text across two would match by accident, and a message holding it
+  // would not be one line.
   const char* ValueOf(const std::string& option, const char* attached) {
     const char* value = attached != nullptr ? attached
                         : settingsLine_ > 0 ? nullptr
@@ -106,6 +108,10 @@ class Reader {
                                             : nullptr;
     if (value == nullptr || *value == '\0') {
       Refuse("option " + option + " needs a value");
+      return nullptr;
+    }
+    if (std::string_view(value).find('\n') != std::string_view::npos) {
+      Refuse("option " + option + " needs a value without a line feed");
       return nullptr;
     }
     return value;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/charset_converter.h"
+
 namespace {
 
 // The help's first column is this wide; later lines of an option's help start after it.
@@ -42,7 +44,12 @@ std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
   return std::string("invalid --color value ") + value + " (auto, always or never)";
 }
 
+// The settings file's encoding is looked at as its line is read, so that a fault names the line; the
+// command line's and the environment's are looked at once the run has chosen one.
 std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
+  if (fromSettings && OpenConverter(value, OutputCharset().c_str()) == nullptr) {
+    return std::string("unknown encoding ") + value;
+  }
   (fromSettings ? a.settingsEncoding : a.encoding) = value;
   return {};
 }
@@ -69,21 +76,39 @@ std::string Set(Arguments& a, const char* /*value*/, bool /*fromSettings*/) {
 }
 
 using Headers = Arguments::Headers;
+
+// Undoes -q or -v: the headers are shown as by default again, unless the other one set them.
+template <Headers undone>
+std::string UndoHeaders(Arguments& a, const char* /*value*/, bool /*fromSettings*/) {
+  if (a.headers == undone) {
+    a.headers = Headers::kSeveralFiles;
+  }
+  return {};
+}
+
 using Action = Arguments::Action;
 constexpr OptionPlace kCommandLineOnly = OptionPlace::kCommandLineOnly;
 
 constexpr std::array kOptions{
     Option{"follow", "fF", "", "follow: show what is appended, across truncation, replacement and midnight",
            OptionPlace::kAnywhere, Set<&Arguments::follow, true>},
+    Option{"no-follow", "", "", "undo --follow (as the settings file's): show the last lines and end",
+           OptionPlace::kAnywhere, Set<&Arguments::follow, false>},
     Option{"lines", "n", "N", "show the last N lines (10 by default)", OptionPlace::kAnywhere, SetLines},
     Option{"lines", "n", "+K", "show from line K to the end"},
     Option{"quiet", "q", "", "never show the ==> FILE <== headers that name each of several files",
            OptionPlace::kAnywhere, Set<&Arguments::headers, Headers::kNever>},
+    Option{"no-quiet", "", "", "undo --quiet: the headers as by default", OptionPlace::kAnywhere,
+           UndoHeaders<Headers::kNever>},
     Option{"silent", "", "", "", OptionPlace::kAnywhere, Set<&Arguments::headers, Headers::kNever>},
     Option{"verbose", "v", "", "always show the headers, also for one file", OptionPlace::kAnywhere,
            Set<&Arguments::headers, Headers::kAlways>},
+    Option{"no-verbose", "", "", "undo --verbose: the headers as by default", OptionPlace::kAnywhere,
+           UndoHeaders<Headers::kAlways>},
     Option{"no-rollover", "", "", "stay on FILE after midnight instead of going on to the next day's log",
            OptionPlace::kAnywhere, Set<&Arguments::rollover, false>},
+    Option{"rollover", "", "", "undo --no-rollover: go on to the next day's log after midnight",
+           OptionPlace::kAnywhere, Set<&Arguments::rollover, true>},
     Option{"encoding", "", "NAME",
            "read FILE as NAME (CP949, UTF-8, ...); default $CMDTAIL_ENCODING, else raw bytes\n"
            "or the encoding a byte order mark names",
@@ -93,6 +118,7 @@ constexpr std::array kOptions{
            OptionPlace::kAnywhere, SetColour},
     Option{"raw", "", "", "on a terminal too, pass control characters as they are instead of as ^X",
            OptionPlace::kAnywhere, Set<&Arguments::raw, true>},
+    Option{"no-raw", "", "", "undo --raw", OptionPlace::kAnywhere, Set<&Arguments::raw, false>},
     Option{"grep", "", "TEXT", "show only lines holding TEXT (repeatable: any of them)",
            OptionPlace::kAnywhere, AddText<&Arguments::greps>},
     Option{"exclude", "", "TEXT", "hide lines holding TEXT (repeatable)", OptionPlace::kAnywhere,
@@ -101,6 +127,8 @@ constexpr std::array kOptions{
            OptionPlace::kAnywhere, AddText<&Arguments::highlights>},
     Option{"ignore-case", "i", "", "match TEXT in any letter case", OptionPlace::kAnywhere,
            Set<&Arguments::ignoreCase, true>},
+    Option{"no-ignore-case", "", "", "undo --ignore-case: match TEXT in its own letter case",
+           OptionPlace::kAnywhere, Set<&Arguments::ignoreCase, false>},
     Option{"no-config", "", "", "do not read the settings file (see below)", kCommandLineOnly,
            Set<&Arguments::settings, false>},
     Option{"help", "", "", "show this help and end", kCommandLineOnly,

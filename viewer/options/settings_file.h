@@ -15,5 +15,7 @@ inline constexpr const char* kSettingsFileName = "cmdtail.conf";
 inline constexpr std::size_t kLargestSettingsFile = std::size_t{64} * 1024;
 inline constexpr std::size_t kLongestSettingsLine = std::size_t{4} * 1024;
 
-// The options of the settings text; false, with the line and the reason, for a line that is too long.
+// The options of the settings text; false, with the line and the reason, for a text that is not UTF-8
+// (UTF-16, as Notepad's "Unicode" saves it, or a line in another set, as its "ANSI") and for an option's
+// line that is too long or holds a NUL byte.
 bool ReadSettingsText(std::string_view text, std::vector<SettingsLine>& lines, SettingsLine& refused);

@@ -18,8 +18,8 @@ class SharedOutput {
     }
     return standard_;
   }
-  // Writes "==> NAME <==" when `file` is not the one whose bytes went out last (with a blank line
-  // before it, but for the first), where headers are shown.
+  // Writes "==> NAME <==" when `file` is not the one whose bytes went out last, or went out under
+  // another name (with a blank line before it, but for the first), where headers are shown.
   viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
 
  private:
@@ -27,4 +27,5 @@ class SharedOutput {
   std::unique_ptr<OutputSink> console_;
   bool headers_;
   const void* last_ = nullptr;
+  std::string lastName_;
 };

@@ -53,8 +53,10 @@ bool OpenFileHoldsDeletedName();
 
 // The settings file `name` in the directory of the running program (as the system names the program
 // file, whatever name started it), read whole into `text` if it holds at most `limit` bytes; kMissing
-// also when the program's own path cannot be found, so that no other directory's file is read.
-enum class SettingsRead { kRead, kMissing, kTooLarge, kFailed };
+// also when the program's own path cannot be found, so that no other directory's file is read. A
+// directory is kFailed, said by LastErrorText(); anything else that is not a regular file (a FIFO, a
+// device) is kNotAFile, and never waited on.
+enum class SettingsRead { kRead, kMissing, kTooLarge, kNotAFile, kFailed };
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
 // Where that file is, for the help to tell; empty when the program's own path cannot be found.
 std::string PathBesideProgram(const char* name);

@@ -4,9 +4,12 @@
 #include <iconv.h>
 #include <langinfo.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -71,9 +74,20 @@ class IconvConverter final : public CharsetConverter {
   std::size_t unitSize_;
 };
 
+// glibc's iconv takes a name without a letter or digit before its first '/' (" ", "/", "+") for the
+// locale's set: such a name names none here.
+bool NamesASet(std::string_view name) {
+  const std::string_view set = name.substr(0, name.find('/'));
+  return std::any_of(set.begin(), set.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
 }  // namespace
 
 std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to) {
+  if (!NamesASet(from) || !NamesASet(to)) {
+    return nullptr;
+  }
   const iconv_t converter = OpenIconv(from, to);
   if (converter == kNoConverter) {
     return nullptr;

@@ -127,9 +127,18 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
   if (path.empty()) {
     return SettingsRead::kMissing;
   }
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO of that name does not keep cmdtail waiting for a writer at start.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return errno == ENOENT ? SettingsRead::kMissing : SettingsRead::kFailed;
+  }
+  struct stat status {};
+  const bool known = StatusOf(fd, status);
+  if (!known || !S_ISREG(status.st_mode)) {
+    const int statusError = !known ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+    close(fd);
+    errno = statusError;
+    return statusError != 0 ? SettingsRead::kFailed : SettingsRead::kNotAFile;
   }
   // One byte more than the limit tells a file that is too large.
   text.resize(limit + 1);

@@ -182,8 +182,20 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      SetLastError(kIsADirectory);
+      return SettingsRead::kFailed;
+    }
+    SetLastError(error);
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kMissing
                                                                           : SettingsRead::kFailed;
+  }
+  // A pipe or a device of that name (a FIFO under Wine) is never read: the read could wait for ever.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return SettingsRead::kNotAFile;
   }
   // One byte more than the limit tells a file that is too large.
   text.resize(limit + 1);
