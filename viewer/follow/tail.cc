@@ -68,7 +68,9 @@ void Tail::Follow() {
   const auto followed = [](const auto& file) { return IsFollowed(file->step); };
   while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
     ShowTitle();
+    // Each file is checked in turn, a step taken for each; the first that ends the run stops the round.
     for (const auto& file : files_) {
+      // cppcheck-suppress useStlAlgorithm
       if (file->step == Step::kWait && !Continues(*file, file->follower->Check())) {
         return;
       }
