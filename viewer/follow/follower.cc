@@ -47,6 +47,14 @@ Follower::Follower(std::string& name, std::string path, const char* encoding, Fi
 Follower::~Follower() { CloseFile(); }
 
 Step Follower::ShowLastLines(const ShowOptions& options) {
+  const Step step = ShowStart(options);
+  if (options.follow) {
+    out_.StartShown();
+  }
+  return step;
+}
+
+Step Follower::ShowStart(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
