@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/output.h"
+#include "platform/terminal.h"
 
 namespace vp = viewer_platform;
 
@@ -12,5 +13,9 @@ vp::WriteResult Alarm::Raise(std::size_t lines, Clock::time_point now) {
     return vp::WriteResult::kWritten;
   }
   lastBell_ = now;
-  return terminal_.Write(std::string_view("\a"));
+  const vp::WriteResult result = terminal_.Write(std::string_view("\a"));
+  if (result == vp::WriteResult::kWritten) {
+    terminal::FlashUntilInFront();
+  }
+  return result;
 }

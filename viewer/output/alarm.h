@@ -8,7 +8,8 @@
 #include "platform/output_sink.h"
 
 // What the lines that raise alerts do, for all files together: each is counted, and the terminal's bell
-// rings at most once in kBellInterval, so that a burst of them rings once.
+// rings (on a Windows console, its window's taskbar button flashes too) at most once in kBellInterval,
+// so that a burst of them rings once.
 class Alarm {
  public:
   using Clock = std::chrono::steady_clock;
