@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,9 +16,11 @@
 #include "options/arguments.h"
 #include "options/option_table.h"
 #include "options/settings_file.h"
+#include "output/alarm.h"
 #include "output/messages.h"
 #include "platform/charset_converter.h"
 #include "platform/files.h"
+#include "platform/output_sink.h"
 #include "platform/stop.h"
 #include "platform/terminal.h"
 #include "text/patterns.h"
@@ -36,18 +40,22 @@ const char* EncodingOf(const Arguments& arguments) {
   return arguments.settingsEncoding.empty() ? nullptr : arguments.settingsEncoding.c_str();
 }
 
-// A repeatable option's texts in both forms of a file's text, from the set they were given in.
-TextPatterns PatternsOf(const OptionTexts& given, bool ignoreCase) {
-  if (given.texts.empty()) {
-    return {};
-  }
-  const std::string from = given.fromSettings ? "UTF-8" : ArgumentCharset();
+// Repeatable options' texts, one option's after another's, in both forms of a file's text, each from the
+// set it was given in.
+TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool ignoreCase) {
   const auto patterns = [&](const std::string& to) {
-    std::vector<std::optional<std::string>> texts(given.texts.size());
-    std::transform(given.texts.begin(), given.texts.end(), texts.begin(),
-                   [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
+    std::vector<std::optional<std::string>> texts;
+    for (const OptionTexts* given : options) {
+      const std::string from = given->fromSettings ? "UTF-8" : ArgumentCharset();
+      std::transform(given->texts.begin(), given->texts.end(), std::back_inserter(texts),
+                     [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
+    }
     return Patterns(std::move(texts), ignoreCase, CanonicalCharsetName(to) == "UTF8");
   };
+  if (std::all_of(options.begin(), options.end(),
+                  [](const OptionTexts* given) { return given->texts.empty(); })) {
+    return {};
+  }
   return {patterns(OutputCharset()), patterns(ArgumentCharset())};
 }
 
@@ -158,9 +166,16 @@ int Run(int argc, char* argv[]) {
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.
   terminal::Session session;
-  const TextPatterns highlights = PatternsOf(arguments.highlights, arguments.ignoreCase);
-  const TextPatterns greps = PatternsOf(arguments.greps, arguments.ignoreCase);
-  const TextPatterns excludes = PatternsOf(arguments.excludes, arguments.ignoreCase);
+  const TextPatterns highlights = PatternsOf({&arguments.highlights}, arguments.ignoreCase);
+  const TextPatterns greps = PatternsOf({&arguments.greps}, arguments.ignoreCase);
+  const TextPatterns excludes = PatternsOf({&arguments.excludes}, arguments.ignoreCase);
+  const TextPatterns alerts = PatternsOf({&arguments.alerts}, arguments.ignoreCase);
+  const TextPatterns highlightsWithAlerts =
+      PatternsOf({&arguments.highlights, &arguments.alerts}, arguments.ignoreCase);
+  // Alerts are the terminal's: into a pipe or a file the bytes stay the log's.
+  StandardOutput terminalOutput;
+  Alarm alarm(terminalOutput);
+  const bool alerting = arguments.follow && !alerts.decoded.empty() && terminal::OutputIsTerminal();
   // cppcheck-suppress unreadVariable
   const OutputSettings settings{.encoding = encoding,
                                 .colour = WantsColour(arguments.colour, session),
@@ -168,7 +183,10 @@ int Run(int argc, char* argv[]) {
                                 .headers = WantsHeaders(arguments),
                                 .highlights = &highlights,
                                 .greps = &greps,
-                                .excludes = &excludes};
+                                .excludes = &excludes,
+                                .alerts = &alerts,
+                                .alarm = alerting ? &alarm : nullptr,
+                                .highlightsWithAlerts = &highlightsWithAlerts};
   if (!viewer_platform::PrepareProcess()) {
     std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
                  viewer_platform::LastErrorText().c_str());

@@ -76,10 +76,11 @@ TEST(ParseArguments, TakesTheOutputOptions) {
 
 TEST(ParseArguments, TakesTheFilters) {
   const Arguments arguments =
-      Parse({"--grep=a b", "--grep", "c", "-i", "--exclude=d", "--highlight=e", "log"});
+      Parse({"--grep=a b", "--grep", "c", "-i", "--exclude=d", "--highlight=e", "--alert", "f", "log"});
   EXPECT_EQ(arguments.greps.texts, (std::vector<std::string>{"a b", "c"}));
   EXPECT_EQ(arguments.excludes.texts, std::vector<std::string>{"d"});
   EXPECT_EQ(arguments.highlights.texts, std::vector<std::string>{"e"});
+  EXPECT_EQ(arguments.alerts.texts, std::vector<std::string>{"f"});
   EXPECT_TRUE(arguments.ignoreCase);
   EXPECT_FALSE(arguments.greps.fromSettings);
 }
@@ -87,15 +88,20 @@ TEST(ParseArguments, TakesTheFilters) {
 // The settings come first: what the command line gives takes their place.
 TEST(ParseArguments, TakesTheSettingsUnderTheCommandLine) {
   const std::vector<const char*> commandLine{"cmdtail", "--highlight=b", "--color=never", "log"};
-  const Arguments arguments = ParseArguments(
-      static_cast<int>(commandLine.size()), commandLine.data(),
-      {{1, "encoding=CP949"}, {2, "highlight=a"}, {3, "color=always"}, {5, "grep=x"}, {6, "follow"}});
+  const Arguments arguments = ParseArguments(static_cast<int>(commandLine.size()), commandLine.data(),
+                                             {{1, "encoding=CP949"},
+                                              {2, "highlight=a"},
+                                              {3, "color=always"},
+                                              {5, "grep=x"},
+                                              {6, "follow"},
+                                              {7, "alert=ERROR"}});
   EXPECT_EQ(arguments.error, "");
   EXPECT_EQ(arguments.settingsEncoding, "CP949");
   EXPECT_EQ(arguments.encoding, "");
   EXPECT_EQ(arguments.highlights.texts, std::vector<std::string>{"b"});
   EXPECT_EQ(arguments.greps.texts, std::vector<std::string>{"x"});
   EXPECT_TRUE(arguments.greps.fromSettings);
+  EXPECT_EQ(arguments.alerts.texts, std::vector<std::string>{"ERROR"});
   EXPECT_EQ(arguments.colour, ColourMode::kNever);
   EXPECT_TRUE(arguments.follow);
 }

@@ -174,6 +174,25 @@ TEST(CmdtailInAConsole, NamesTheFollowedLogInTheTitleUntilItEnds) {
   EXPECT_NE(window.Title(), title);
 }
 
+TEST(CmdtailInAConsole, CountsTheAlertsInTheTitle) {
+  TempDirectory directory;
+  const std::string log = directory.File("app.log");
+  WriteFile(log, "panic at start\n");
+  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " --alert=panic -f '" +
+                             ZDrivePath(log) + "'");
+  const auto titled = [&](const std::string& title) {
+    return window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == ZDrivePath(log) + title; }, 60s);
+  };
+  ASSERT_TRUE(titled(" - cmdtail\n")) << window.Title();
+  AppendFile(log, "panic 1\n");
+  ASSERT_TRUE(titled(" - 1 alert - cmdtail\n")) << window.Title();
+  AppendFile(log, "quiet\npanic 2\npanic 3\n");
+  ASSERT_TRUE(titled(" - 3 alerts - cmdtail\n")) << window.Title();
+  window.Press("C-c");
+  ASSERT_TRUE(window.WaitForScreen("status=0", 10s)) << window.Screen();
+  EXPECT_EQ(window.Title().find("cmdtail"), std::string::npos) << window.Title();
+}
+
 // Started alone on its console, as from a shortcut, so that the window would close with it.
 TEST(CmdtailInAConsole, HoldsAnErrorInViewUntilAKeyIsPressed) {
   TempDirectory directory;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 #include "follow/last_lines.h"
@@ -46,6 +47,14 @@ Follower::Follower(std::string& name, std::string path, const char* encoding, Fi
 Follower::~Follower() { CloseFile(); }
 
 Step Follower::ShowLastLines(const ShowOptions& options) {
+  const Step step = ShowStart(options);
+  if (options.follow) {
+    out_.StartShown();
+  }
+  return step;
+}
+
+Step Follower::ShowStart(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
@@ -81,7 +90,9 @@ Step Follower::ShowLastLines(const ShowOptions& options) {
     return Step::kFail;
   }
   file_.offset = std::max(file_.offset, *start);
-  return ShowToEnd(file_, false, block_, out_, name_);
+  // When following, what is appended meanwhile comes after the start, as the following's first lines.
+  return ShowToEnd(file_, false, block_, out_, name_,
+                   options.follow ? end : std::numeric_limits<std::uint64_t>::max());
 }
 
 bool Follower::BeginText(bool more) {

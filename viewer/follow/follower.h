@@ -31,7 +31,8 @@ class Follower {
   Follower(const Follower&) = delete;
   Follower& operator=(const Follower&) = delete;
 
-  // Shows the file's last lines; when following, its watches are set before the first read.
+  // Shows the file's last lines; when following, its watches are set before the first read, and the
+  // output is told once the lines are shown.
   Step ShowLastLines(const ShowOptions& options);
   // Looks at what the name stands for now, and at the day.
   Step Check();
@@ -42,6 +43,8 @@ class Follower {
   [[nodiscard]] int WaitLimit() const;
 
  private:
+  // The last lines, or those from line K.
+  Step ShowStart(const ShowOptions& options);
   // Reads the start of the file for its encoding and readies the output for it; false while the file
   // is too short yet to tell, when `more` may come.
   bool BeginText(bool more);

@@ -42,8 +42,13 @@ vp::FileHandle OpenToShow(const std::string& path, const std::string& name, vp::
 }
 
 Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, OutputSink& out,
-               const std::string& name) {
+               const std::string& name, std::uint64_t until) {
   while (!vp::StopRequested()) {
+    if (shown.offset >= until) {
+      return Step::kWait;
+    }
+    block =
+        block.first(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), until - shown.offset)));
     const std::ptrdiff_t count = vp::ReadAt(shown.file, shown.offset, block);
     if (count < 0) {
       Report(name, "cannot read", vp::LastErrorText());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -22,7 +23,8 @@ struct ShownFile {
 viewer_platform::FileHandle OpenToShow(const std::string& path, const std::string& name,
                                        viewer_platform::FileId& id);
 
-// Shows the rest of `shown` from its offset, a block at a time through `block`, moving the offset on;
-// with wholeLinesOnly, only up to its last line end. A read failure is said under `name`.
+// Shows the rest of `shown` from its offset, up to the offset `until` at most, a block at a time through
+// `block`, moving the offset on; with wholeLinesOnly, only up to its last line end. A read failure is said
+// under `name`.
 Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, OutputSink& out,
-               const std::string& name);
+               const std::string& name, std::uint64_t until = std::numeric_limits<std::uint64_t>::max());

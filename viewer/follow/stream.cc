@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
 
 #include "follow/kept_lines.h"
 #include "output/messages.h"
@@ -71,7 +72,8 @@ class StreamShow {
   // what was read after a byte order mark, and `ended` whether the stream ended there.
   Step BeginText(std::string& rest, bool& ended);
   Step ShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
-  // The next bytes of the stream, once the output has been told that a wait begins when none are at hand.
+  // The next bytes of the stream, once the output has been told that a wait begins when none are at hand
+  // (and, the first time the stream pauses while its start is pending, that the start has been shown).
   vp::StreamRead Read(std::size_t& count);
   Step Write(std::span<const char> bytes) { return StepAfterWrite(out_.Write(bytes)); }
   Step ReadFailed() {
@@ -84,6 +86,8 @@ class StreamShow {
   FileOutput& out_;
   const std::string& name_;
   LineEnds lineEnds_;
+  // Following from line K: the start is what comes before the stream first pauses, as for the last lines.
+  bool startPending_ = false;
   std::unique_ptr<char[]> storage_;
   std::span<char> block_;
 };
@@ -99,10 +103,14 @@ Step StreamShow::Show(const ShowOptions& options) {
   }
   LineSkipper skipper(options.fromLine && options.lineCount > 0 ? options.lineCount - 1 : 0, lineEnds_);
   if (options.fromLine) {
+    startPending_ = options.follow;
     const std::span<const char> shown = skipper.After(first);
     step = shown.empty() ? Step::kWait : Write(shown);
   } else {
     step = ShowLastLines(options, first, ended);
+    if (options.follow) {
+      out_.StartShown();
+    }
   }
   while (step == Step::kWait && !ended) {
     std::size_t count = 0;
@@ -154,9 +162,13 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
 }
 
 vp::StreamRead StreamShow::Read(std::size_t& count) {
-  const vp::StreamRead read = vp::ReadStream(stream_, block_, 0, count);
+  const vp::StreamRead read =
+      vp::ReadStream(stream_, block_, startPending_ ? kStreamPauseMilliseconds : 0, count);
   if (read != vp::StreamRead::kIdle || vp::StopRequested() || StepAfterWrite(out_.Idle()) != Step::kWait) {
     return read;
+  }
+  if (std::exchange(startPending_, false)) {
+    out_.StartShown();
   }
   return vp::ReadStream(stream_, block_, -1, count);
 }

@@ -18,7 +18,7 @@ Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput
       out(settings, shared, name) {}
 
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
-    : encoding_(settings.encoding), session_(session), shared_(settings.headers) {
+    : encoding_(settings.encoding), alarm_(settings.alarm), session_(session), shared_(settings.headers) {
   for (const char* given : files) {
     files_.push_back(std::make_unique<File>(given, settings, shared_));
     files_.back()->out.Begin(settings.encoding);
@@ -135,12 +135,16 @@ void Tail::WaitForChange() {
   waiter_.Wait(limit);
 }
 
+// "web.20261209, app.log", then " - 3 alerts" (" - 1 alert") once alerts have been raised.
 void Tail::ShowTitle() {
   std::string title;
   for (const auto& file : files_) {
     if (IsFollowed(file->step)) {
       title += (title.empty() ? "" : ", ") + file->name;
     }
+  }
+  if (const std::size_t alerts = alarm_ != nullptr ? alarm_->count() : 0; alerts > 0) {
+    title += " - " + std::to_string(alerts) + (alerts == 1 ? " alert" : " alerts");
   }
   if (title != title_) {
     title_ = title;

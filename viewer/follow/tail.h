@@ -53,6 +53,8 @@ class Tail {
   int End();
 
   const char* encoding_;
+  // Counts the alerts, for the title; null without alerts.
+  const Alarm* alarm_;
   terminal::Session& session_;
   SharedOutput shared_;
   viewer_platform::ChangeWaiter waiter_;

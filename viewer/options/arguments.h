@@ -37,6 +37,8 @@ struct Arguments {
   OptionTexts highlights;
   OptionTexts greps;
   OptionTexts excludes;
+  // Texts whose lines, arriving while cmdtail follows, raise an alert on a terminal.
+  OptionTexts alerts;
   bool ignoreCase = false;
   // --no-config: the settings file is not read.
   bool settings = true;

@@ -125,6 +125,10 @@ constexpr std::array kOptions{
            AddText<&Arguments::excludes>},
     Option{"highlight", "", "TEXT", "colour each TEXT in a colour of its own (repeatable)",
            OptionPlace::kAnywhere, AddText<&Arguments::highlights>},
+    Option{"alert", "", "TEXT",
+           "on a terminal, while following: a new line holding TEXT rings the bell (at most\n"
+           "once in 2 s) and shows TEXT highlighted (repeatable)",
+           OptionPlace::kAnywhere, AddText<&Arguments::alerts>},
     Option{"ignore-case", "i", "", "match TEXT in any letter case", OptionPlace::kAnywhere,
            Set<&Arguments::ignoreCase, true>},
     Option{"no-ignore-case", "", "", "undo --ignore-case: match TEXT in its own letter case",

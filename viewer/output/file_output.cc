@@ -26,7 +26,9 @@ FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, con
       name_(name),
       settings_(settings),
       decodedFilter_(Of(settings.greps, true), Of(settings.excludes, true)),
-      rawFilter_(Of(settings.greps, false), Of(settings.excludes, false)) {
+      rawFilter_(Of(settings.greps, false), Of(settings.excludes, false)),
+      decodedAlerts_(Of(settings.alerts, true), kNoPatterns),
+      rawAlerts_(Of(settings.alerts, false), kNoPatterns) {
   if (settings.colour) {
     colour_ = std::make_unique<ColourStage>(*text_);
     text_ = colour_.get();
@@ -34,6 +36,10 @@ FileOutput::FileOutput(const OutputSettings& settings, SharedOutput& shared, con
   if (settings.visible) {
     visible_ = std::make_unique<VisibleStage>(*text_);
     text_ = visible_.get();
+  }
+  if (settings.alarm != nullptr && rawAlerts_.Filters()) {
+    alert_ = std::make_unique<AlertStage>(rawAlerts_, *settings.alarm, static_cast<NoteSink&>(*this), *text_);
+    text_ = alert_.get();
   }
   if (rawFilter_.Filters()) {
     filter_ = std::make_unique<FilterStage>(rawFilter_, static_cast<NoteSink&>(*this), *text_);
@@ -60,9 +66,10 @@ bool FileOutput::Begin(const char* encoding) {
   if (filter_ != nullptr) {
     filter_->UseFilter(decoded_ ? decodedFilter_ : rawFilter_);
   }
-  if (colour_ != nullptr && settings_.highlights != nullptr) {
-    colour_->UseHighlights(&settings_.highlights->For(decoded_));
+  if (alert_ != nullptr) {
+    alert_->UseLines(decoded_ ? decodedAlerts_ : rawAlerts_);
   }
+  UseHighlights();
   if (!decoded_) {
     return true;
   }
@@ -103,6 +110,21 @@ void FileOutput::FindShownLines(std::span<const char> text, std::vector<std::siz
 void FileOutput::BeginText(const TextEncoding& encoding) {
   if (!Begin(encoding.name)) {
     Begin(nullptr);
+  }
+}
+
+void FileOutput::StartShown() {
+  if (alert_ != nullptr) {
+    alert_->Arm();
+    alerting_ = true;
+    UseHighlights();
+  }
+}
+
+void FileOutput::UseHighlights() {
+  const TextPatterns* highlights = alerting_ ? settings_.highlightsWithAlerts : settings_.highlights;
+  if (colour_ != nullptr && highlights != nullptr) {
+    colour_->UseHighlights(&highlights->For(decoded_));
   }
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "output/alarm.h"
+#include "output/alert_stage.h"
 #include "output/colour_stage.h"
 #include "output/decode_stage.h"
 #include "output/filter_stage.h"
@@ -37,10 +39,15 @@ struct OutputSettings {
   const TextPatterns* highlights = nullptr;
   const TextPatterns* greps = nullptr;
   const TextPatterns* excludes = nullptr;
+  // Lines holding these raise alerts on `alarm` once the start's lines are shown; none when either is null.
+  const TextPatterns* alerts = nullptr;
+  Alarm* alarm = nullptr;
+  // The highlights and, after them, the alerts' texts: what is highlighted once alerts are raised.
+  const TextPatterns* highlightsWithAlerts = nullptr;
 };
 
-// One file's way to standard output: raw -> decode -> filter -> make visible -> colour -> header ->
-// write. A stage that is not asked for is left out, so without any the bytes go straight out. The
+// One file's way to standard output: raw -> decode -> filter -> alert -> make visible -> colour -> header
+// -> write. A stage that is not asked for is left out, so without any the bytes go straight out. The
 // stages' notes are said under the file's name.
 class FileOutput final : public OutputSink, NoteSink {
  public:
@@ -56,6 +63,8 @@ class FileOutput final : public OutputSink, NoteSink {
   void BeginText(const TextEncoding& encoding);
   // Shows the file's header now, as before its last lines, even when it has none.
   viewer_platform::WriteResult Announce() { return shared_.SwitchTo(this, name_); }
+  // The start's lines have been shown: the lines that come from now on raise alerts.
+  void StartShown();
   // See ColourStage::CloseColour.
   void CloseColour();
   // Whether only some lines are shown, and which of the whole lines of the file's raw text are.
@@ -74,6 +83,9 @@ class FileOutput final : public OutputSink, NoteSink {
   void Note(const char* note) override;
 
  private:
+  // The highlights for the lines that come: with the alerts' texts once the start's lines are shown.
+  void UseHighlights();
+
   // The last stage: the header before the bytes, when they follow another file's.
   class Labelled final : public OutputSink {
    public:
@@ -95,8 +107,14 @@ class FileOutput final : public OutputSink, NoteSink {
   const OutputSettings& settings_;
   LineFilter decodedFilter_;
   LineFilter rawFilter_;
+  // The lines that hold an alert's text.
+  LineFilter decodedAlerts_;
+  LineFilter rawAlerts_;
+  // Lines raise alerts: the start's lines have been shown.
+  bool alerting_ = false;
   std::unique_ptr<ColourStage> colour_;
   std::unique_ptr<VisibleStage> visible_;
+  std::unique_ptr<AlertStage> alert_;
   std::unique_ptr<FilterStage> filter_;
   std::unique_ptr<DecodeStage> decode_;
   // Decodes a line on its own, for FindShownLines().

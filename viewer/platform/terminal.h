@@ -30,14 +30,18 @@ class Session {
   // Readies the terminal for colour escape sequences; false where it cannot show them. Output that is
   // no terminal takes them as bytes.
   bool EnableColour();
-  // Titles the console "NAMES - cmdtail" while it follows.
-  void ShowTitle(const std::string& names);
+  // Titles the console "TEXT - cmdtail" while it follows: the followed names, and the alerts raised.
+  void ShowTitle(const std::string& text);
 
  private:
   // What was found, to be put back; per platform.
   struct Saved;
   std::unique_ptr<Saved> saved_;
 };
+
+// Flashes the taskbar button of the console's window until the window comes to the front, to draw the
+// eye to an alert. Nothing on POSIX, nor where the console has no window.
+void FlashUntilInFront();
 
 // Before an error ends cmdtail in a console window of its own, which closes with it, asks for a key and
 // waits for one, at most ten seconds, so that the error can be read. Nothing on POSIX.

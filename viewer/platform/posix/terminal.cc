@@ -22,8 +22,10 @@ Session::~Session() = default;
 
 bool Session::EnableColour() { return true; }  // NOLINT(readability-convert-member-functions-to-static)
 
-void Session::ShowTitle(const std::string& /*names*/) {
+void Session::ShowTitle(const std::string& /*text*/) {
 }  // NOLINT(readability-convert-member-functions-to-static)
+
+void FlashUntilInFront() {}
 
 void HoldErrorInView() {}
 

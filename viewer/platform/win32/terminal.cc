@@ -115,7 +115,7 @@ bool Session::EnableColour() {
   return true;
 }
 
-void Session::ShowTitle(const std::string& names) {
+void Session::ShowTitle(const std::string& text) {
   if (!OutputIsTerminal()) {
     return;
   }
@@ -125,7 +125,20 @@ void Session::ShowTitle(const std::string& names) {
     saved_->title = title.data();
     saved_->titleChanged = true;
   }
-  SetConsoleTitleA((names + " - cmdtail").c_str());
+  SetConsoleTitleA((text + " - cmdtail").c_str());
+}
+
+void FlashUntilInFront() {
+  HWND window = GetConsoleWindow();
+  if (window == nullptr) {
+    return;
+  }
+  FLASHWINFO flash{.cbSize = sizeof(FLASHWINFO),
+                   .hwnd = window,
+                   .dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG,
+                   .uCount = 0,
+                   .dwTimeout = 0};
+  FlashWindowEx(&flash);
 }
 
 void HoldErrorInView() {
