@@ -33,6 +33,8 @@ class LineFilter {
  private:
   const Patterns& greps_;
   const Patterns& excludes_;
+  // The text searched, folded when case is ignored; kept between searches.
+  mutable std::string folded_;
 };
 
 // Passes only the lines the filter shows, whole: the start of a line is held until its end comes

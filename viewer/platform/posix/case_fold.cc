@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "text/patterns.h"
+#include "platform/case_fold.h"
 
 void FoldCharacter(std::span<char> character) {
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
