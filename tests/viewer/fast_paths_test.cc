@@ -64,6 +64,26 @@ TEST(Patterns, FindWhateverBytesTheLogMakesCommon) {
   }
 }
 
+// A long text (searched, where its candidates fail, by Knuth-Morris-Pratt's search) over near misses:
+// candidates that fail at once, runs that match all of it but one byte, and overlapping occurrences.
+TEST(Patterns, FindALongTextAmongNearMissesAsAPlainSearchDoes) {
+  const std::string text = std::string(299, 'a') + "b";
+  std::string log;
+  for (int block = 0; block < 40; ++block) {
+    log += "bcbcbcbc" + std::string(static_cast<std::size_t>(150 + block * 7), 'a') + "b" + text;
+    log += block % 3 == 0 ? text.substr(1) + "b" : "";
+  }
+  const Patterns patterns({text}, false, false);
+  for (std::size_t from = 0;; ++from) {
+    const std::size_t expected = log.find(text, from);
+    ASSERT_EQ(patterns.Find(0, log, from).first, expected) << "from " << from;
+    if (expected == std::string::npos) {
+      break;
+    }
+    from = expected;
+  }
+}
+
 // A text given again, or in another case with case ignored, keeps the colour of its first giving, also
 // among many occurrences (which the sort of occurrences does not keep in order).
 TEST(ColourStage, HighlightsATextGivenTwiceInItsFirstColour) {

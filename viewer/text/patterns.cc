@@ -13,10 +13,14 @@ constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kLearnedWindow = std::size_t{64} * 1024;
 // Counts are halved past this many bytes learned, so that they follow a log that changes.
 constexpr std::size_t kLearnedBeforeHalving = std::size_t{1024} * 1024;
-// A failed candidate costs about as much as memchr going through this many bytes, and the searcher
-// about this many instructions a step, against memchr's one in this many bytes.
+// The longest pattern searched with Boyer-Moore, whose tables take a time that grows with the square of
+// its length.
+constexpr std::size_t kLongestSkipped = 256;
+// About what a failed candidate costs, in instructions; a step of the Boyer-Moore searcher, which skips
+// up to the pattern's length; and a byte of Knuth-Morris-Pratt's, which skips nothing.
 constexpr std::size_t kCandidateCost = 40;
-constexpr std::size_t kSearcherStepCost = 5;
+constexpr std::size_t kSkipStepCost = 5;
+constexpr std::size_t kBorderStepCost = 8;
 // Plans are made again only after searching this many times what making them cost.
 constexpr std::size_t kPlanUses = 32;
 // A plan whose candidates fail more often than once in this many bytes (after a few) is made again.
@@ -42,6 +46,20 @@ int CommonnessOf(unsigned char byte) {
   return byte >= 'A' && byte <= 'Z' ? 30 : byte < 0x80 ? 20 : 10;
 }
 
+// The length of the longest border (a start that is also an end, shorter than itself) of each start of
+// the pattern, for Knuth-Morris-Pratt's search.
+std::vector<std::size_t> BordersOf(std::string_view pattern) {
+  std::vector<std::size_t> borders(pattern.size(), 0);
+  for (std::size_t at = 1, border = 0; at < pattern.size(); ++at) {
+    while (border > 0 && pattern[at] != pattern[border]) {
+      border = borders[border - 1];
+    }
+    border += pattern[at] == pattern[border] ? 1 : 0;
+    borders[at] = border;
+  }
+  return borders;
+}
+
 }  // namespace
 
 Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8)
@@ -55,9 +73,15 @@ Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCas
     asciiOnly_ = asciiOnly_ && AsciiRunLength(texts_.back()) == texts_.back().size();
   }
   // The searchers refer to the texts, which stay where they are from now on.
-  searchers_.reserve(texts_.size());
-  for (const std::string& text : texts_) {
-    searchers_.emplace_back(text.begin(), text.end());
+  searchers_.resize(texts_.size());
+  borders_.resize(texts_.size());
+  for (std::size_t index = 0; index < texts_.size(); ++index) {
+    const std::string& text = texts_[index];
+    if (text.size() <= kLongestSkipped) {
+      searchers_[index].emplace(text.begin(), text.end());
+    } else {
+      borders_[index] = BordersOf(text);
+    }
   }
   plans_.resize(texts_.size());
 }
@@ -118,8 +142,22 @@ std::size_t Patterns::FindByAnchor(std::size_t index, std::string_view text, std
 }
 
 std::size_t Patterns::FindBySearcher(std::size_t index, std::string_view text, std::size_t from) const {
-  const auto [found, end] = searchers_[index](text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
-  return found == text.end() ? kNone : static_cast<std::size_t>(found - text.begin());
+  if (const std::optional<Searcher>& searcher = searchers_[index]) {
+    const auto [found, end] = (*searcher)(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
+    return found == text.end() ? kNone : static_cast<std::size_t>(found - text.begin());
+  }
+  const std::string& pattern = texts_[index];
+  const std::vector<std::size_t>& borders = borders_[index];
+  for (std::size_t at = from, matched = 0; at < text.size(); ++at) {
+    while (matched > 0 && text[at] != pattern[matched]) {
+      matched = borders[matched - 1];
+    }
+    matched += text[at] == pattern[matched] ? 1 : 0;
+    if (matched == pattern.size()) {
+      return at + 1 - pattern.size();
+    }
+  }
+  return kNone;
 }
 
 bool Patterns::PlanOutworn(const Plan& plan) const {
@@ -159,8 +197,11 @@ void Patterns::Learn(std::string_view window) const {
         static_cast<std::size_t>(std::min_element(pattern.begin(), pattern.end(), rarer) - pattern.begin());
     const std::uint64_t anchorCount =
         pattern.empty() ? 0 : counts_[static_cast<unsigned char>(pattern[plan.anchor])];
+    // The searcher's cost a byte, against the candidates' the anchor's byte would give.
+    const std::size_t searcherCost =
+        pattern.size() <= kLongestSkipped ? kSkipStepCost : kBorderStepCost * pattern.size();
     plan.skipping =
-        pattern.size() > 1 && anchorCount * kCandidateCost * pattern.size() > learned_ * kSearcherStepCost;
+        pattern.size() > 1 && anchorCount * kCandidateCost * pattern.size() > learned_ * searcherCost;
   }
 }
 

@@ -12,10 +12,11 @@
 #include <vector>
 
 // Fixed strings to find in text. Each pattern's byte that the text searched holds least often is looked
-// for with the C library's memchr; where every byte of it is common, or candidates keep failing, the
-// Boyer-Moore searcher goes through the text, whose time grows with the text and the pattern's length
-// only, whatever both hold. With ignoreCase, the strings and the text searched are folded to lower case
-// first.
+// for with the C library's memchr; where every byte of it is common, or candidates keep failing, a
+// searcher whose time grows with the text and the pattern's length only, whatever both hold, goes
+// through the text: the Boyer-Moore searcher, or for a long pattern (whose Boyer-Moore tables the
+// standard library makes in a time that grows with the square of its length) Knuth-Morris-Pratt's. With
+// ignoreCase, the strings and the text searched are folded to lower case first.
 class Patterns {
  public:
   Patterns() = default;
@@ -66,7 +67,10 @@ class Patterns {
 
   std::vector<std::string> texts_;
   std::vector<bool> findable_;
-  std::vector<Searcher> searchers_;
+  // A Boyer-Moore searcher for each short pattern; for each long one, the length of the longest border
+  // (a start that is also an end) of each of its starts.
+  std::vector<std::optional<Searcher>> searchers_;
+  std::vector<std::vector<std::size_t>> borders_;
   mutable std::vector<Plan> plans_;
   // How often each byte occurred in the windows of text learned, and their size.
   mutable std::array<std::uint64_t, 256> counts_{};
