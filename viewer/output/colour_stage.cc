@@ -47,11 +47,12 @@ std::string_view ColourOf(std::string_view text) {
          hit = static_cast<const char*>(std::memchr(hit + 1, letter, text.data() + text.size() - hit - 1))) {
       const auto at = static_cast<std::size_t>(hit - text.data());
       // Each line word holding the letter, at each place of the letter in it.
-      for (const auto& [word, red] : kLineWords) {
+      for (const LineWord& lineWord : kLineWords) {
+        const std::string_view word = lineWord.word;
         for (std::size_t offset = word.find(letter); offset != std::string_view::npos && offset <= at;
              offset = word.find(letter, offset + 1)) {
           if (IsWordAt(text, at - offset, word)) {
-            if (red) {
+            if (lineWord.red) {
               return kRed;
             }
             colour = kYellow;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <string_view>
 
 #include "platform/case_fold.h"
@@ -22,11 +23,11 @@ std::size_t SequenceLength(unsigned char lead) {
 
 char32_t CodePointOf(std::span<const char> character) {
   const auto lead = static_cast<unsigned char>(character[0]);
-  char32_t codePoint = lead & (character.size() == 2 ? 0x1FU : 0x0FU);
-  for (const char c : character.subspan(1)) {
-    codePoint = (codePoint << 6) | (static_cast<unsigned char>(c) & 0x3FU);
-  }
-  return codePoint;
+  const auto continuation = character.subspan(1);
+  return std::accumulate(
+      continuation.begin(), continuation.end(),
+      static_cast<char32_t>(lead & (character.size() == 2 ? 0x1FU : 0x0FU)),
+      [](char32_t codePoint, char c) { return (codePoint << 6) | (static_cast<unsigned char>(c) & 0x3FU); });
 }
 
 // Writes a code point of two or three bytes in UTF-8 over `character`, which has that length.

@@ -173,9 +173,8 @@ bool Patterns::PlanOutworn(const Plan& plan) const {
 // the searcher is used where that byte would give more candidates than the searcher takes steps.
 void Patterns::Learn(std::string_view window) const {
   if (learned_ > kLearnedBeforeHalving) {
-    for (std::uint64_t& count : counts_) {
-      count /= 2;
-    }
+    std::transform(counts_.begin(), counts_.end(), counts_.begin(),
+                   [](std::uint64_t count) { return count / 2; });
     learned_ /= 2;
   }
   for (const char c : window) {

@@ -1,13 +1,13 @@
 // Lower case by the C library's wide-character tables, read in a UTF-8 locale of its own so that the
 // process's locale does not matter.
+#include "platform/case_fold.h"
+
 #include <locale.h>
 
 #include <algorithm>
 #include <climits>
 #include <cwchar>
 #include <cwctype>
-
-#include "platform/case_fold.h"
 
 void FoldCharacter(std::span<char> character) {
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);

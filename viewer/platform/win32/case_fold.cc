@@ -1,10 +1,10 @@
 // Lower case by the system's own tables.
+#include "platform/case_fold.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
-
-#include "platform/case_fold.h"
 
 void FoldCharacter(std::span<char> character) {
   std::array<wchar_t, 2> wide{};
