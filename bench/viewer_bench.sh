@@ -4,6 +4,8 @@
 # grep -F on a 1 GiB log of varied lines, and following with highlighted words. A few minutes after the
 # build; the 1 GiB log lives in a temporary directory that is removed at the end. cmdtail is the
 # Release build the packages are made from (scripts/release-build.sh).
+#   bench/viewer_bench.sh users   only the filters and decoding on a log like our users' (see users_log),
+#                                 which needs valgrind for the instruction counts
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,8 @@ trap 'exit 1' HUP INT PIPE TERM
 
 "$root/scripts/release-build.sh"
 g++ -std=c++20 -O2 -Wall -Wextra -o "$work/probe" "$root/bench/viewer_bench_probe.cc"
-viewer=$root/build-release/viewer/cmdtail.exe
+# BENCH_CMDTAIL measures another build of cmdtail (an earlier one, for figures before a change).
+viewer=${BENCH_CMDTAIL:-$root/build-release/viewer/cmdtail.exe}
 probe=$work/probe
 
 median_of_five() {
@@ -28,6 +31,103 @@ milliseconds_of() {
     echo $((($(date +%s%N) - start) / 1000000))
   done | sort -n | sed -n 3p
 }
+
+# A log shaped like our users': a timestamp, a level, a worker, a user, a request number, a few Korean
+# words, a status word and an elapsed=NNNms field in each of 150,000 lines (17 MB), one in 997 with the
+# status "timeout"; UTF-8, and a code page 949 copy.
+users_log() {
+  LC_ALL=C.UTF-8 awk 'BEGIN {
+    split("INFO INFO DEBUG INFO WARN INFO ERROR INFO", level, " ")
+    split("alice bob carol dave erin 김민수 이서연", user, " ")
+    split("요청 처리 완료|사용자 로그인 성공|주문 내역 조회 중|결제 승인 대기|세션 갱신 후 응답 전송|데이터 저장 재시도", words, "|")
+    split("ok ok done ok retry ok", status, " ")
+    for (i = 0; i < 150000; i++)
+      printf "2026-12-09 10:%02d:%02d.%03d %-5s [worker-%d] user=%s req=%d %s status=%s elapsed=%dms\n",
+        int(i / 2500) % 60, int(i / 42) % 60, i % 1000, level[i % 8 + 1], i % 8, user[i % 7 + 1], 100000 + i,
+        words[i % 6 + 1], (i % 997 == 0 ? "timeout" : status[i % 6 + 1]), i * 37 % 900
+  }' >"$work/users.log"
+  iconv -f UTF-8 -t CP949 "$work/users.log" >"$work/users.cp949"
+}
+
+# Instructions (callgrind, the same from run to run however busy the machine is) of a command whose
+# standard output goes to a file.
+instructions_of() {
+  # grep finding nothing ends with status 1.
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" >"$work/out" 2>"$work/callgrind.log" || true
+  sed -n 's/.*Collected : //p' "$work/callgrind.log"
+}
+
+# Medians of 21 paired wall-clock runs, in milliseconds, of two commands each writing to a file: "A B".
+paired_milliseconds() {
+  for run in $(seq 21); do
+    for side in a b; do
+      command=$1
+      [ "$side" = b ] && command=$2
+      start=$(date +%s%N)
+      sh -c "$command" >"$work/out.$side" || true
+      printf '%s ' $((($(date +%s%N) - start) / 1000000))
+    done
+    echo
+  done >"$work/pairs"
+  echo "$(cut -d' ' -f1 "$work/pairs" | sort -n | sed -n 11p) $(cut -d' ' -f2 "$work/pairs" | sort -n | sed -n 11p)"
+}
+
+millions() { awk "BEGIN { printf \"%.1f\", $1 / 1000000 }"; }
+ratio() { awk "BEGIN { printf \"%.2f\", $1 / ($2 > 0 ? $2 : 1) }"; }
+
+# One case beside the classic tool: instructions of each, their ratio, the wall medians and whether the
+# outputs are the same bytes.
+beside() {
+  name=$1 ours=$2 theirs=$3
+  # shellcheck disable=SC2086
+  ours_ir=$(instructions_of $ours)
+  # shellcheck disable=SC2086
+  theirs_ir=$(instructions_of $theirs)
+  set -- $(paired_milliseconds "$ours" "$theirs")
+  same=different
+  cmp -s "$work/out.a" "$work/out.b" && same=same
+  echo "- $name: cmdtail $(millions "$ours_ir") M instructions, $1 ms; $(echo "$theirs" | cut -d' ' -f1-2)" \
+    "$(millions "$theirs_ir") M, $2 ms; ratios $(ratio "$ours_ir" "$theirs_ir") and $(ratio "$1" "$2"); $same output"
+}
+
+users_benchmarks() {
+  echo "## Filters and decoding on a log like our users' (LC_ALL=C.UTF-8; 150,000 lines, 17 MB)"
+  users_log
+  log=$work/users.log
+  bytes=$(wc -c <"$log")
+  export LC_ALL=C.UTF-8
+  beside "rare word" "$viewer -n +1 --grep=timeout $log" "grep -F timeout $log"
+  beside "rare word, any case" "$viewer -n +1 -i --grep=TIMEOUT $log" "grep -F -i TIMEOUT $log"
+  beside "Korean word, any case" "$viewer -n +1 -i --grep=오류 $log" "grep -F -i 오류 $log"
+  ours=$viewer theirs="grep -F"
+  for word in timeout refused panic 오류 denied overflow deadlock NullPointer 실패 corrupt; do
+    ours="$ours --grep=$word" theirs="$theirs -e $word"
+  done
+  beside "10 words" "$ours -n +1 $log" "$theirs $log"
+  beside "code page 949" "$viewer -n +1 --encoding=CP949 $work/users.cp949" "iconv -f CP949 -t UTF-8 $work/users.cp949"
+  beside "last 10 lines" "$viewer -n 10 $log" "tail -n 10 $log"
+  for highlights in "" "--highlight=timeout --highlight=refused"; do
+    # shellcheck disable=SC2086
+    colour=$(instructions_of "$viewer" -n +1 --color=always $highlights "$log")
+    echo "- --color=always $highlights: $(awk "BEGIN { printf \"%.1f\", $colour / $bytes }") instructions a byte"
+  done
+  # A 4,000-byte text and 10 MiB of near misses (left out with BENCH_NO_NEAR_MISSES=1, for an earlier
+  # build that takes minutes there): candidates that fail at once, then long runs that match
+  # all of the text but its first byte.
+  awk 'BEGIN { text = "b"; for (i = 0; i < 3999; i++) text = text "a"; print text }' >"$work/long.text"
+  awk 'BEGIN { run = ""; for (i = 0; i < 65000; i++) run = run "a"
+    for (block = 0; block < 160; block++) { for (i = 0; i < 256; i++) printf "bc"; print run } }' >"$work/near.log"
+  long=$(cat "$work/long.text")
+  [ -n "${BENCH_NO_NEAR_MISSES:-}" ] ||
+    beside "4,000-byte text, 10 MiB of near misses" "$viewer -n +1 --grep=$long $work/near.log" "grep -F $long $work/near.log"
+  unset LC_ALL
+  rm -f "$work/users.log" "$work/users.cp949" "$work/near.log" "$work/out" "$work/out.a" "$work/out.b"
+}
+
+if [ "${1:-}" = users ]; then
+  users_benchmarks
+  exit 0
+fi
 
 echo "## Last 10 lines"
 line=$(printf 'log line %091d' 0)
@@ -74,6 +174,8 @@ for lines in 1 1000; do
   echo "- cmdtail.exe, colour and two highlighted words: $("$probe" throughput "$work/busy.log" 256 "$lines" -- "$viewer" --color=always --highlight=timeout --highlight=refused -n 0 -f "$work/busy.log")"
 done
 rm -f "$work/busy.log"
+
+users_benchmarks
 
 echo "## Delay from an append to its display (50 appends)"
 : >"$work/ping.log"

@@ -9,6 +9,7 @@
 #include "output/filter_stage.h"
 #include "platform/charset_converter.h"
 #include "recording_sink.h"
+#include "text/case_fold.h"
 #include "text/patterns.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include "output/colour_stage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <tuple>
 #include <vector>
@@ -24,25 +25,43 @@ bool IsWordCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+// The words that colour a line. Each is found through a letter of it that is rare in logs, looked for
+// with the C library's memchr; 'R' for ERROR, WARN and WARNING, 'L' for FATAL.
+struct LineWord {
+  std::string_view word;
+  bool red;
+};
+constexpr LineWord kLineWords[] = {{"ERROR", true}, {"FATAL", true}, {"WARN", false}, {"WARNING", false}};
+constexpr std::string_view kLookedForLetters = "RL";
+
+// Whether a whole word (no word character on either side) of `text` begins at `start` and is `word`.
+bool IsWordAt(std::string_view text, std::size_t start, std::string_view word) {
+  return text.substr(start, word.size()) == word && (start == 0 || !IsWordCharacter(text[start - 1])) &&
+         (start + word.size() == text.size() || !IsWordCharacter(text[start + word.size()]));
+}
+
 // The colour for a line's text: red for ERROR or FATAL, yellow for WARN or WARNING, else none (empty).
 std::string_view ColourOf(std::string_view text) {
   std::string_view colour;
-  for (std::size_t at = 0; at < text.size();) {
-    if (!IsWordCharacter(text[at])) {
-      ++at;
-      continue;
+  for (const char letter : kLookedForLetters) {
+    for (const char* hit = static_cast<const char*>(std::memchr(text.data(), letter, text.size()));
+         hit != nullptr;
+         hit = static_cast<const char*>(std::memchr(hit + 1, letter, text.data() + text.size() - hit - 1))) {
+      const auto at = static_cast<std::size_t>(hit - text.data());
+      // Each line word holding the letter, at each place of the letter in it.
+      for (const LineWord& lineWord : kLineWords) {
+        const std::string_view word = lineWord.word;
+        for (std::size_t offset = word.find(letter); offset != std::string_view::npos && offset <= at;
+             offset = word.find(letter, offset + 1)) {
+          if (IsWordAt(text, at - offset, word)) {
+            if (lineWord.red) {
+              return kRed;
+            }
+            colour = kYellow;
+          }
+        }
+      }
     }
-    const std::size_t end =
-        std::find_if_not(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), IsWordCharacter) -
-        text.begin();
-    const std::string_view word = text.substr(at, end - at);
-    if (word == "ERROR" || word == "FATAL") {
-      return kRed;
-    }
-    if (word == "WARN" || word == "WARNING") {
-      colour = kYellow;
-    }
-    at = end;
   }
   return colour;
 }
@@ -128,9 +147,10 @@ vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_v
       occurrences.push_back({at, length, pattern});
     }
   }
-  // The earliest first and, of those starting together, the longest; none overlaps one before it.
+  // The earliest first and, of those starting together, the longest, and of the same text given twice
+  // (or in two cases, with case ignored) the first given; none overlaps one before it.
   std::sort(occurrences.begin(), occurrences.end(), [](const Occurrence& a, const Occurrence& b) {
-    return a.start != b.start ? a.start < b.start : a.length > b.length;
+    return std::tie(a.start, b.length, a.pattern) < std::tie(b.start, a.length, b.pattern);
   });
   std::size_t shown = 0;
   for (const Occurrence& occurrence : occurrences) {

@@ -1,20 +1,45 @@
 #include "output/decode_stage.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/output.h"
+#include "text/ascii.h"
 
 namespace vp = viewer_platform;
 
 namespace {
 
 constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
+bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+
+// Where the stretch given to the converter from `from` ends: two bytes into the first run of ASCII that
+// holds eight bytes at a multiple of eight from `from` (the first of them may end a character begun
+// before it, as in CP949), or at the end. A shorter run goes with the stretch: passing it by would cost
+// more than it saves.
+std::size_t StretchEnd(std::span<const char> bytes, std::size_t from) {
+  constexpr std::size_t kWord = 8;
+  for (std::size_t at = from; at + kWord <= bytes.size(); at += kWord) {
+    if (AsciiRunLength(std::string_view(bytes.data() + at, kWord)) == kWord) {
+      std::size_t runStart = at;
+      while (runStart > from && IsAscii(bytes[runStart - 1])) {
+        --runStart;
+      }
+      return runStart + 2;
+    }
+  }
+  return bytes.size();
+}
+
+bool EndsInTwoAsciiBytes(std::span<const char> stretch) {
+  return stretch.size() >= 2 && IsAscii(stretch.back()) && IsAscii(stretch[stretch.size() - 2]);
+}
 
 }  // namespace
 
 DecodeStage::DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next)
-    : converter_(std::move(converter)), out_(next, kOutputBlockSize) {}
+    : converter_(std::move(converter)), keepsAscii_(KeepsAscii(*converter_)), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
   vp::WriteResult result = vp::WriteResult::kWritten;
@@ -44,6 +69,7 @@ vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
 vp::WriteResult DecodeStage::EndOfFile() {
   // What comes next is a new text: a shift state of this one must not carry over.
   converter_->Reset();
+  atRest_ = true;
   if (heldSize_ > 0) {
     heldSize_ = 0;
     const vp::WriteResult result = out_.Put(converter_->Replacement());
@@ -59,14 +85,31 @@ vp::WriteResult DecodeStage::Idle() { return out_.Idle(); }
 
 std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& result) {
   std::size_t used = 0;
+  // The stretch given to the converter ends here.
+  std::size_t end = 0;
   while (used < bytes.size() && result == vp::WriteResult::kWritten) {
-    const CharsetConverter::Progress progress = converter_->Convert(bytes.subspan(used), out_.Free());
+    if (used >= end) {
+      used += PassAscii(bytes.subspan(used), result);
+      if (used == bytes.size() || result != vp::WriteResult::kWritten) {
+        return used;
+      }
+      end = keepsAscii_ ? StretchEnd(bytes, used) : bytes.size();
+    }
+    const std::span<const char> stretch = bytes.subspan(used, end - used);
+    const CharsetConverter::Progress progress = converter_->Convert(stretch, out_.Free());
     used += progress.read;
     out_.Commit(progress.written);
+    atRest_ = progress.stop == CharsetConverter::Stop::kDone && EndsInTwoAsciiBytes(stretch);
     switch (progress.stop) {
       case CharsetConverter::Stop::kDone:
+        break;
       case CharsetConverter::Stop::kIncomplete:
-        return used;
+        if (end == bytes.size()) {
+          return used;
+        }
+        // A character goes on past the stretch: the converter is given all the rest.
+        end = bytes.size();
+        break;
       case CharsetConverter::Stop::kOutputFull:
         // A character too long for even an empty block cannot be written: it counts as invalid.
         if (!out_.empty()) {
@@ -81,6 +124,15 @@ std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& r
     }
   }
   return used;
+}
+
+std::size_t DecodeStage::PassAscii(std::span<const char> bytes, vp::WriteResult& result) {
+  if (!keepsAscii_ || !atRest_) {
+    return 0;
+  }
+  const std::size_t run = AsciiRunLength(std::string_view(bytes.data(), bytes.size()));
+  result = out_.Put(std::string_view(bytes.data(), run));
+  return run;
 }
 
 std::span<const char> DecodeStage::HoldRest(std::span<const char> rest, vp::WriteResult& result) {

@@ -14,7 +14,8 @@
 // Converts the bytes on their way to the next sink from the log's character set into the output's.
 // A character split between two writes is held until its rest arrives; an invalid byte is written as
 // the replacement character and conversion goes on after it. It holds at most one partial character
-// and one output block.
+// and one output block. Where the converter keeps ASCII as it is (KeepsAscii), runs of ASCII between
+// whole characters pass it by, and only the stretches between them are converted: most of a log is ASCII.
 class DecodeStage final : public OutputSink {
  public:
   DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next);
@@ -30,6 +31,9 @@ class DecodeStage final : public OutputSink {
   // Converts what it can, into the output block; returns the bytes used. What is left is an incomplete
   // character, unless the result is a failure to write.
   std::size_t Convert(std::span<const char> bytes, viewer_platform::WriteResult& result);
+  // Passes the run of ASCII that `bytes` begins with, when the converter holds nothing back; returns its
+  // length.
+  std::size_t PassAscii(std::span<const char> bytes, viewer_platform::WriteResult& result);
   // Holds the rest, an incomplete character, for the next write, and returns nothing. A rest too long
   // to be one character starts with an invalid byte: that is replaced and what follows it returned.
   std::span<const char> HoldRest(std::span<const char> rest, viewer_platform::WriteResult& result);
@@ -38,6 +42,9 @@ class DecodeStage final : public OutputSink {
   static constexpr std::size_t kHeldLimit = 16;
 
   std::unique_ptr<CharsetConverter> converter_;
+  const bool keepsAscii_;
+  // The converter holds nothing back: the last it was given ended in two ASCII bytes, taken whole.
+  bool atRest_ = true;
   std::array<char, kHeldLimit> held_{};
   std::size_t heldSize_ = 0;
   OutputBlock out_;

@@ -23,8 +23,7 @@ bool LineFilter::ForEachShownRun(std::string_view text,
                                  const std::function<bool(std::size_t start, std::size_t end)>& run) const {
   const bool grepping = !greps_.empty();
   const Patterns& searched = grepping ? greps_ : excludes_;
-  std::string scratch;
-  const std::string_view folded = searched.Searched(text, scratch);
+  const std::string_view folded = searched.Searched(text, folded_);
   std::vector<std::size_t> nextMatch(searched.size());
   for (std::size_t index = 0; index < searched.size(); ++index) {
     nextMatch[index] = searched.Find(index, folded, 0).first;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,4 +38,6 @@ class LineFilter {
  private:
   const Patterns& greps_;
   const Patterns& excludes_;
+  // The text searched, folded when case is ignored; kept between searches.
+  mutable std::string folded_;
 };

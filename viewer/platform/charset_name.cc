@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <numeric>
 
 #include "platform/charset_converter.h"
 
@@ -20,6 +21,24 @@ std::size_t CodeUnitSize(std::string_view name) {
                  canonical == "UTF16"
              ? 2
              : 1;
+}
+
+bool KeepsAscii(CharsetConverter& converter) {
+  std::array<char, 128> ascii{};
+  std::iota(ascii.begin(), ascii.end(), char{0});
+  std::array<char, 4 * ascii.size()> out{};
+  const auto givesItself = [&](std::span<const char> text) {
+    converter.Reset();
+    const CharsetConverter::Progress progress = converter.Convert(text, out);
+    return progress.stop == CharsetConverter::Stop::kDone && progress.read == text.size() &&
+           progress.written == text.size() && std::equal(text.begin(), text.end(), out.begin());
+  };
+  bool keeps = converter.UnitSize() == 1 && givesItself(ascii);
+  for (std::size_t at = 0; keeps && at < ascii.size(); ++at) {
+    keeps = givesItself(std::span(ascii).subspan(at, 1));
+  }
+  converter.Reset();
+  return keeps;
 }
 
 std::string ConvertedText(CharsetConverter& converter, std::string_view text) {

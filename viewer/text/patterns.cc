@@ -3,12 +3,34 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/case_fold.h"
+#include "text/ascii.h"
+#include "text/case_fold.h"
 
 namespace {
 
-// How often a byte is taken to occur in logs, roughly: blanks, digits and common lower case letters
-// most, upper case letters and bytes beyond ASCII least.
+constexpr std::size_t kNone = std::string_view::npos;
+// The most of a text looked at, at a time, to learn how often each byte occurs in the log.
+constexpr std::size_t kLearnedWindow = std::size_t{64} * 1024;
+// Counts are halved past this many bytes learned, so that they follow a log that changes.
+constexpr std::size_t kLearnedBeforeHalving = std::size_t{1024} * 1024;
+// The longest pattern searched with Boyer-Moore, whose tables take a time that grows with the square of
+// its length.
+constexpr std::size_t kLongestSkipped = 256;
+// About what a failed candidate costs, in instructions; a step of the Boyer-Moore searcher, which skips
+// up to the pattern's length; and a byte of Knuth-Morris-Pratt's, which skips nothing.
+constexpr std::size_t kCandidateCost = 40;
+constexpr std::size_t kSkipStepCost = 5;
+constexpr std::size_t kBorderStepCost = 8;
+// Plans are made again only after searching this many times what making them cost.
+constexpr std::size_t kPlanUses = 32;
+// A plan whose candidates fail more often than once in this many bytes (after a few) is made again.
+constexpr std::size_t kFailuresTolerated = 16;
+constexpr std::size_t kBytesPerFailure = 256;
+// While the searcher is used, the plan is made again after this many bytes.
+constexpr std::size_t kSkippingRenewal = std::size_t{1024} * 1024;
+
+// How often a byte is taken to occur in logs, roughly, between bytes the text showed equally often:
+// blanks, digits and common lower case letters most, upper case letters and bytes beyond ASCII least.
 int CommonnessOf(unsigned char byte) {
   constexpr std::string_view kLowerCaseByFrequency = "etaoinsrhldcumfpgwybvkxjqz";
   if (byte == ' ' || byte == '\t') {
@@ -24,17 +46,19 @@ int CommonnessOf(unsigned char byte) {
   return byte >= 'A' && byte <= 'Z' ? 30 : byte < 0x80 ? 20 : 10;
 }
 
-// Where in the pattern its rarest byte is.
-std::size_t AnchorOf(const std::string& text) {
-  const auto rarest = std::min_element(text.begin(), text.end(), [](char a, char b) {
-    return CommonnessOf(static_cast<unsigned char>(a)) < CommonnessOf(static_cast<unsigned char>(b));
-  });
-  return static_cast<std::size_t>(rarest - text.begin());
+// The length of the longest border (a start that is also an end, shorter than itself) of each start of
+// the pattern, for Knuth-Morris-Pratt's search.
+std::vector<std::size_t> BordersOf(std::string_view pattern) {
+  std::vector<std::size_t> borders(pattern.size(), 0);
+  for (std::size_t at = 1, border = 0; at < pattern.size(); ++at) {
+    while (border > 0 && pattern[at] != pattern[border]) {
+      border = borders[border - 1];
+    }
+    border += pattern[at] == pattern[border] ? 1 : 0;
+    borders[at] = border;
+  }
+  return borders;
 }
-
-// Candidates that fail more often than one in this many bytes searched hand the search to the searcher.
-constexpr std::size_t kBytesPerFailedCandidate = 64;
-constexpr std::size_t kFailedCandidatesAllowed = 16;
 
 }  // namespace
 
@@ -46,46 +70,138 @@ Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCas
     if (ignoreCase_) {
       FoldCase(texts_.back(), utf8_);
     }
+    asciiOnly_ = asciiOnly_ && AsciiRunLength(texts_.back()) == texts_.back().size();
   }
   // The searchers refer to the texts, which stay where they are from now on.
-  searchers_.reserve(texts_.size());
-  for (const std::string& text : texts_) {
-    searchers_.emplace_back(text.begin(), text.end());
-    anchors_.push_back(text.empty() ? 0 : AnchorOf(text));
+  searchers_.resize(texts_.size());
+  borders_.resize(texts_.size());
+  for (std::size_t index = 0; index < texts_.size(); ++index) {
+    const std::string& text = texts_[index];
+    if (text.size() <= kLongestSkipped) {
+      searchers_[index].emplace(text.begin(), text.end());
+    } else {
+      borders_[index] = BordersOf(text);
+    }
   }
+  plans_.resize(texts_.size());
 }
 
-// The C library's memchr, which goes through text far faster than any skip a short pattern allows, finds
-// where the pattern's rarest byte is; each such place is a candidate. Where candidates keep failing, the
-// searcher takes over, so that no text makes the search slower than its skips.
 std::pair<std::size_t, std::size_t> Patterns::Find(std::size_t index, std::string_view text,
                                                    std::size_t from) const {
   const std::string& pattern = texts_[index];
-  const std::size_t anchor = anchors_[index];
-  if (!findable_[index]) {
-    return {std::string_view::npos, 0};
+  if (!findable_[index] || from > text.size() || pattern.size() > text.size() - from) {
+    return {kNone, 0};
   }
-  std::size_t failed = 0;
-  for (std::size_t at = from; at + pattern.size() <= text.size();) {
-    const void* hit =
-        std::memchr(text.data() + at + anchor, pattern[anchor], text.size() - pattern.size() + 1 - at);
+  if (pattern.empty()) {
+    return {from, 0};
+  }
+  if (learned_ == 0 || PlanOutworn(plans_[index])) {
+    Learn(text.substr(from, kLearnedWindow));
+  }
+  Plan& plan = plans_[index];
+  std::size_t searcherFrom = plan.skipping ? from : kNone;
+  std::size_t found = plan.skipping ? kNone : FindByAnchor(index, text, from, searcherFrom);
+  if (searcherFrom != kNone) {
+    found = FindBySearcher(index, text, searcherFrom);
+  }
+  plan.searched += (found == kNone ? text.size() : found + pattern.size()) - from;
+  return {found, found == kNone ? 0 : pattern.size()};
+}
+
+// The C library's memchr, which goes through text far faster than any skip a short pattern allows, finds
+// where the anchor's byte is; each such place is a candidate. Comparing the candidates that fail may cost
+// about as much as the searcher would from the start, never more, so that no text makes the search
+// slower than the searcher.
+std::size_t Patterns::FindByAnchor(std::size_t index, std::string_view text, std::size_t from,
+                                   std::size_t& searcherFrom) const {
+  const std::string& pattern = texts_[index];
+  Plan& plan = plans_[index];
+  const std::size_t anchor = plan.anchor;
+  const std::size_t lastStart = text.size() - pattern.size();
+  std::size_t compared = 0;
+  for (std::size_t at = from; at <= lastStart;) {
+    const void* hit = std::memchr(text.data() + at + anchor, pattern[anchor], lastStart + 1 - at);
     if (hit == nullptr) {
-      break;
+      return kNone;
     }
-    const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) - anchor;
-    if (std::memcmp(text.data() + start, pattern.data(), pattern.size()) == 0) {
-      return {start, pattern.size()};
+    const auto start = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) - anchor;
+    // The pattern's last byte first: a cheap test that most false candidates fail.
+    if (text[start + pattern.size() - 1] == pattern.back() &&
+        std::memcmp(text.data() + start, pattern.data(), pattern.size()) == 0) {
+      return start;
     }
     at = start + 1;
-    if (++failed > kFailedCandidatesAllowed && failed * kBytesPerFailedCandidate > at - from) {
-      const auto [found, end] = searchers_[index](text.begin() + static_cast<std::ptrdiff_t>(at), text.end());
-      if (found == text.end()) {
-        break;
-      }
-      return {static_cast<std::size_t>(found - text.begin()), pattern.size()};
+    ++plan.failed;
+    compared += pattern.size();
+    if (compared > 2 * (at - from + pattern.size())) {
+      searcherFrom = at;
+      return kNone;
     }
   }
-  return {std::string_view::npos, 0};
+  return kNone;
+}
+
+std::size_t Patterns::FindBySearcher(std::size_t index, std::string_view text, std::size_t from) const {
+  if (const std::optional<Searcher>& searcher = searchers_[index]) {
+    const auto [found, end] = (*searcher)(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
+    return found == text.end() ? kNone : static_cast<std::size_t>(found - text.begin());
+  }
+  const std::string& pattern = texts_[index];
+  const std::vector<std::size_t>& borders = borders_[index];
+  for (std::size_t at = from, matched = 0; at < text.size(); ++at) {
+    while (matched > 0 && text[at] != pattern[matched]) {
+      matched = borders[matched - 1];
+    }
+    matched += text[at] == pattern[matched] ? 1 : 0;
+    if (matched == pattern.size()) {
+      return at + 1 - pattern.size();
+    }
+  }
+  return kNone;
+}
+
+bool Patterns::PlanOutworn(const Plan& plan) const {
+  if (plan.searched < kPlanUses * planCost_) {
+    return false;
+  }
+  return plan.skipping ? plan.searched >= kSkippingRenewal
+                       : plan.failed >= kFailuresTolerated && plan.failed * kBytesPerFailure > plan.searched;
+}
+
+// Counts the window's bytes with those learned before, and plans every pattern's search by them: its
+// anchor is its byte counted least (of those counted equally, the one taken to be rarest in logs), and
+// the searcher is used where that byte would give more candidates than the searcher takes steps.
+void Patterns::Learn(std::string_view window) const {
+  if (learned_ > kLearnedBeforeHalving) {
+    std::transform(counts_.begin(), counts_.end(), counts_.begin(),
+                   [](std::uint64_t count) { return count / 2; });
+    learned_ /= 2;
+  }
+  for (const char c : window) {
+    ++counts_[static_cast<unsigned char>(c)];
+  }
+  learned_ += window.size();
+  planCost_ = window.size();
+  for (std::size_t index = 0; index < texts_.size(); ++index) {
+    const std::string& pattern = texts_[index];
+    planCost_ += pattern.size();
+    const auto rarer = [this](char a, char b) {
+      const auto x = static_cast<unsigned char>(a);
+      const auto y = static_cast<unsigned char>(b);
+      return counts_[x] != counts_[y] ? counts_[x] < counts_[y] : CommonnessOf(x) < CommonnessOf(y);
+    };
+    Plan& plan = plans_[index];
+    plan = Plan{};
+    plan.anchor =
+        static_cast<std::size_t>(std::min_element(pattern.begin(), pattern.end(), rarer) - pattern.begin());
+    const std::uint64_t anchorCount =
+        pattern.empty() ? 0 : counts_[static_cast<unsigned char>(pattern[plan.anchor])];
+    // The searcher's cost a byte, against the candidates' the anchor's byte would give.
+    const std::size_t searcherCost =
+        pattern.size() <= kLongestSkipped ? kSkipStepCost : kBorderStepCost * pattern.size();
+    plan.skipping =
+        pattern.size() > 1 && anchorCount * kCandidateCost * pattern.size() > learned_ * searcherCost;
+  }
 }
 
 bool Patterns::FoundIn(std::string_view text) const {
@@ -103,38 +219,14 @@ std::string_view Patterns::Searched(std::string_view text, std::string& scratch)
   if (!ignoreCase_) {
     return text;
   }
-  scratch.assign(text);
-  FoldCase(scratch, utf8_);
-  return scratch;
-}
-
-namespace {
-
-// The length of the UTF-8 sequence a lead byte begins; 0 for a byte no sequence begins with.
-std::size_t SequenceLength(unsigned char lead) {
-  return lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-}
-
-}  // namespace
-
-void FoldCase(std::span<char> text, bool utf8) {
-  // ASCII first, in a loop simple enough for the compiler to make it wide.
-  for (char& c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    c = static_cast<char>(static_cast<unsigned char>(byte - 'A') < 26 ? byte + ('a' - 'A') : byte);
+  // The scratch only grows, so that a text folded into it is written once, not also cleared first.
+  if (scratch.size() < text.size()) {
+    scratch.resize(text.size());
   }
-  if (!utf8) {
-    return;
+  const std::span<char> folded(scratch.data(), text.size());
+  FoldAsciiCase(text, folded);
+  if (utf8_ && !asciiOnly_) {
+    FoldUtf8Characters(folded);
   }
-  const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-  for (auto at = std::find_if_not(text.begin(), text.end(), isAscii); at != text.end();
-       at = std::find_if_not(at, text.end(), isAscii)) {
-    const std::size_t length = SequenceLength(static_cast<unsigned char>(*at));
-    if (length == 0 || static_cast<std::size_t>(text.end() - at) < length) {
-      ++at;
-      continue;
-    }
-    FoldCharacter(std::span(at, length));
-    at += static_cast<std::ptrdiff_t>(length);
-  }
+  return {folded.data(), folded.size()};
 }

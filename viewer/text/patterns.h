@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -9,13 +11,12 @@
 #include <utility>
 #include <vector>
 
-// Folds text to lower case in place, keeping its length: ASCII letters always and, in UTF-8 text, every
-// other character whose lower case form the platform knows and that is as long in UTF-8.
-void FoldCase(std::span<char> text, bool utf8);
-
-// Fixed strings to find in text: each pattern's rarest byte is looked for with the C library's memchr,
-// and where that keeps finding false candidates, with the Boyer-Moore-Horspool searcher; nothing that
-// can backtrack. With ignoreCase, the strings and the text searched are folded to lower case first.
+// Fixed strings to find in text. Each pattern's byte that the text searched holds least often is looked
+// for with the C library's memchr; where every byte of it is common, or candidates keep failing, a
+// searcher whose time grows with the text and the pattern's length only, whatever both hold, goes
+// through the text: the Boyer-Moore searcher, or for a long pattern (whose Boyer-Moore tables the
+// standard library makes in a time that grows with the square of its length) Knuth-Morris-Pratt's. With
+// ignoreCase, the strings and the text searched are folded to lower case first.
 class Patterns {
  public:
   Patterns() = default;
@@ -37,17 +38,47 @@ class Patterns {
                                                          std::size_t from) const;
   // Whether any pattern occurs in the text, which is folded first when case is ignored.
   [[nodiscard]] bool FoundIn(std::string_view text) const;
-  // The text as it is searched: folded when case is ignored; `scratch` holds the folded copy.
+  // The text as it is searched: folded when case is ignored; `scratch` holds the folded copy (and may
+  // be longer: it is kept between calls).
   std::string_view Searched(std::string_view text, std::string& scratch) const;
 
  private:
-  using Searcher = std::boyer_moore_horspool_searcher<std::string::const_iterator>;
+  using Searcher = std::boyer_moore_searcher<std::string::const_iterator>;
+
+  // How a pattern is looked for, as the bytes of the text searched so far tell; planned again when its
+  // candidates keep failing, and now and then while the searcher is used, as a log may change.
+  struct Plan {
+    // Where in the pattern the byte looked for with memchr is.
+    std::size_t anchor = 0;
+    // That byte is common in the text: the searcher goes through it instead.
+    bool skipping = false;
+    // Bytes searched and candidates failed since the plan was made.
+    std::size_t searched = 0;
+    std::size_t failed = 0;
+  };
+
+  void Learn(std::string_view window) const;
+  [[nodiscard]] bool PlanOutworn(const Plan& plan) const;
+  // Candidates at the anchor's byte, until one matches or they cost more than the searcher would;
+  // returns the match or npos, and where the searcher is to go on in `searcherFrom`, if it is.
+  std::size_t FindByAnchor(std::size_t index, std::string_view text, std::size_t from,
+                           std::size_t& searcherFrom) const;
+  [[nodiscard]] std::size_t FindBySearcher(std::size_t index, std::string_view text, std::size_t from) const;
 
   std::vector<std::string> texts_;
   std::vector<bool> findable_;
-  std::vector<Searcher> searchers_;
-  // Each pattern's rarest byte, looked for first.
-  std::vector<std::size_t> anchors_;
+  // A Boyer-Moore searcher for each short pattern; for each long one, the length of the longest border
+  // (a start that is also an end) of each of its starts.
+  std::vector<std::optional<Searcher>> searchers_;
+  std::vector<std::vector<std::size_t>> borders_;
+  mutable std::vector<Plan> plans_;
+  // How often each byte occurred in the windows of text learned, and their size.
+  mutable std::array<std::uint64_t, 256> counts_{};
+  mutable std::size_t learned_ = 0;
+  // What learning the last window and planning by it cost, in bytes looked at.
+  mutable std::size_t planCost_ = 0;
   bool ignoreCase_ = false;
   bool utf8_ = false;
+  // Every text is ASCII once folded: the text searched needs only its ASCII letters folded.
+  bool asciiOnly_ = true;
 };

@@ -1,0 +1,78 @@
+// Over any bytes in any of a few character sets, cut anywhere, the decode stage (which lets runs of ASCII
+// pass its converter by, where the converter keeps them) gives what a plain conversion of all the bytes at
+// once gives.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "fuzz_input.h"
+#include "output/decode_stage.h"
+#include "platform/charset_converter.h"
+
+namespace {
+
+constexpr std::array<const char*, 16> kCharsets{
+    "CP949", "EUC-KR", "SHIFT_JIS", "GB18030",    "BIG5",         "EUC-JP",      "ISO-8859-1", "CP1252",
+    "UTF-8", "CP1258", "TSCII",     "BIG5-HKSCS", "EUC-JISX0213", "ISO-2022-KR", "UTF-16LE",   "UTF-7"};
+// The longest incomplete character the decode stage holds for the next write.
+constexpr std::size_t kHeldLimit = 16;
+
+// Every byte through the converter in one piece: an invalid byte, and an incomplete character at the end,
+// as the replacement.
+std::string PlainConversion(CharsetConverter& converter, std::string_view bytes) {
+  std::string converted;
+  // Room for the most any set here gives for a byte (TSCII: three characters of three bytes).
+  std::string block(16 * bytes.size() + 64, '\0');
+  while (!bytes.empty()) {
+    const CharsetConverter::Progress progress = converter.Convert(bytes, block);
+    converted.append(block.data(), progress.written);
+    bytes.remove_prefix(progress.read);
+    if (progress.stop == CharsetConverter::Stop::kIncomplete && bytes.size() < kHeldLimit) {
+      converted += converter.Replacement();
+      break;
+    }
+    if (progress.stop != CharsetConverter::Stop::kDone) {
+      converted += converter.Replacement();
+      bytes.remove_prefix(std::min(converter.UnitSize(), bytes.size()));
+    }
+  }
+  return converted;
+}
+
+class Recorder final : public OutputSink {
+ public:
+  viewer_platform::WriteResult Write(std::span<const char> bytes) override {
+    text.append(bytes.data(), bytes.size());
+    return viewer_platform::WriteResult::kWritten;
+  }
+  std::string text;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) {
+    return 0;
+  }
+  const char* charset = kCharsets[data[0] % kCharsets.size()];
+  const std::size_t longestPiece = 1 + data[1] % 40;
+  const std::string_view bytes(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::unique_ptr<CharsetConverter> plain = OpenConverter(charset, "UTF-8");
+  std::unique_ptr<CharsetConverter> converter = OpenConverter(charset, "UTF-8");
+  if (plain == nullptr || converter == nullptr) {
+    return 0;
+  }
+  Recorder recorder;
+  DecodeStage stage(std::move(converter), recorder);
+  for (std::size_t at = 0, piece = 0; at < bytes.size(); at += piece) {
+    piece = std::min(1 + (at * 13 + bytes.size()) % longestPiece, bytes.size() - at);
+    stage.Write(bytes.substr(at, piece));
+  }
+  stage.EndOfFile();
+  FUZZ_CHECK(recorder.text == PlainConversion(*plain, bytes));
+  return 0;
+}
