@@ -69,6 +69,7 @@ void Tail::Follow() {
   while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
     ShowTitle();
     for (const auto& file : files_) {
+      // cppcheck-suppress useStlAlgorithm ; each file is checked for its effects, in order
       if (file->step == Step::kWait && !Continues(*file, file->follower->Check())) {
         return;
       }
