@@ -1,5 +1,6 @@
-// The built cmdtail on a terminal, a pseudo-terminal of script(1) that ends lines in CR LF: the log's
-// bytes whose meaning depends on a next one that never comes.
+// The built cmdtail on a terminal, a pseudo-terminal of script(1) that ends lines in CR LF: file names
+// that would drive the terminal, and the log's bytes whose meaning depends on a next one that never
+// comes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,6 +20,46 @@ std::unique_ptr<ChildProcess> OnTerminal(const std::string& command) {
 }
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+struct NamesCase {
+  bool terminal;
+  // The names as they are shown: a file's that would set the title, a missing one's that would ask the
+  // terminal for a report.
+  const char* file;
+  const char* missing;
+};
+
+void PrintTo(const NamesCase& testCase, std::ostream* out) {
+  *out << (testCase.terminal ? "terminal" : "pipes");
+}
+
+class HostileNamesTest : public ::testing::TestWithParam<NamesCase> {};
+
+TEST_P(HostileNamesTest, AreShownVisiblyOnATerminalOnly) {
+  const TempDirectory directory;
+  const std::string file = directory.File("a\x1b]0;T\a");
+  const std::string missing = directory.File("m\x1b[6n");
+  WriteFile(file, "x\n");
+  const std::string header = "==> " + directory.File(GetParam().file) + " <==";
+  const std::string refused =
+      "cmdtail: cannot open " + directory.File(GetParam().missing) + ": No such file or directory";
+  if (GetParam().terminal) {
+    const auto viewer =
+        OnTerminal(std::string("exec ") + CMDTAIL_PATH + " " + Quoted(file) + " " + Quoted(missing));
+    EXPECT_EQ(viewer->WaitForExit(), 1);
+    EXPECT_EQ(viewer->out(), header + "\r\nx\r\n" + refused + "\r\n");
+  } else {
+    ChildProcess viewer({CMDTAIL_PATH, file, missing});
+    EXPECT_EQ(viewer.WaitForExit(), 1);
+    EXPECT_EQ(viewer.out(), header + "\nx\n");
+    EXPECT_EQ(viewer.err(), refused + "\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, HostileNamesTest,
+                         ::testing::Values(NamesCase{true, "a^[]0;T^G", "m^[[6n"},
+                                           NamesCase{false, "a\x1b]0;T\a", "m\x1b[6n"}),
+                         [](const auto& info) { return info.param.terminal ? "Terminal" : "Pipes"; });
 
 class NewStartTest : public ::testing::TestWithParam<bool> {};
 

@@ -6,9 +6,11 @@
 #include "follow/shown_file.h"
 #include "follow/stream.h"
 #include "output/messages.h"
+#include "output/visible_stage.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/stop.h"
+#include "platform/terminal.h"
 
 namespace vp = viewer_platform;
 
@@ -18,7 +20,7 @@ Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput
       out(settings, shared, name) {}
 
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
-    : encoding_(settings.encoding), session_(session), shared_(settings.headers) {
+    : encoding_(settings.encoding), session_(session), shared_(settings.headers, settings.visible) {
   for (const char* given : files) {
     files_.push_back(std::make_unique<File>(given, settings, shared_));
     files_.back()->out.Begin(settings.encoding);
@@ -135,7 +137,8 @@ void Tail::ShowTitle() {
   }
   if (title != title_) {
     title_ = title;
-    session_.ShowTitle(title);
+    // A console's title shows the names' control characters visibly, as the text is shown.
+    session_.ShowTitle(VisibleText(title, terminal::ReadsUtf8(false)));
   }
 }
 

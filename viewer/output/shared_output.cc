@@ -2,18 +2,21 @@
 
 #include <utility>
 
+#include "output/visible_stage.h"
 #include "platform/output.h"
 #include "platform/terminal.h"
 
 namespace vp = viewer_platform;
 
-SharedOutput::SharedOutput(bool headers) : console_(terminal::OpenConsoleText()), headers_(headers) {}
+SharedOutput::SharedOutput(bool headers, bool visibleNames)
+    : console_(terminal::OpenConsoleText()), headers_(headers), visibleNames_(visibleNames) {}
 
 vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
   const bool first = last_ == nullptr;
   if (!headers_ || std::exchange(last_, file) == file) {
     return vp::WriteResult::kWritten;
   }
-  const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
+  const std::string shown = visibleNames_ ? VisibleText(name, terminal::ReadsUtf8(false)) : name;
+  const std::string header = (first ? "==> " : "\n==> ") + shown + " <==\n";
   return standard_.Write(header);
 }

@@ -121,3 +121,20 @@ vp::WriteResult VisibleStage::EndOfFile() {
   }
   return out_.EndOfFile();
 }
+
+std::string VisibleText(std::string_view text, bool utf8) {
+  std::string shown;
+  FormRoom room{};
+  std::size_t plain = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (!NeedsCare(text[at], utf8)) {
+      ++at;
+      continue;
+    }
+    const VisibleForm visible = FormOf(text, at, true, room);
+    shown.append(text.substr(plain, at - plain)).append(visible.form);
+    at += visible.used;
+    plain = at;
+  }
+  return shown.append(text.substr(plain));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "output/output_block.h"
@@ -32,3 +33,6 @@ class VisibleStage final : public OutputSink {
   char held_ = 0;
   OutputBlock out_;
 };
+
+// The same visible form of a whole text, after which nothing comes: for a file's name on a terminal.
+std::string VisibleText(std::string_view text, bool utf8);
