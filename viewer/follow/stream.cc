@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "follow/kept_lines.h"
 #include "output/messages.h"
@@ -70,7 +74,9 @@ class StreamShow {
   // Reads the stream's first bytes until they tell its encoding and readies the output for it; `rest` is
   // what was read after a byte order mark, and `ended` whether the stream ended there.
   Step BeginText(std::string& rest, bool& ended);
+  // Says when memory runs out for the lines kept, which are let go first.
   Step ShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
+  Step KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
   // The next bytes of the stream, once the output has been told that a wait begins when none are at hand.
   vp::StreamRead Read(std::size_t& count);
   Step Write(std::span<const char> bytes) { return StepAfterWrite(out_.Write(bytes)); }
@@ -161,9 +167,18 @@ vp::StreamRead StreamShow::Read(std::size_t& count) {
   return vp::ReadStream(stream_, block_, -1, count);
 }
 
+Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
+  try {
+    return KeepAndShowLastLines(options, first, ended);
+  } catch (const std::bad_alloc&) {
+    Report(name_, "cannot keep the last lines of", std::strerror(ENOMEM));
+    return Step::kFail;
+  }
+}
+
 // Without following, the last lines are those at the end of the input; when following, those that have
 // arrived when it first pauses, as a file's are those it holds when following starts.
-Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
+Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
   KeptLines kept(options.lineCount, lineEnds_, out_.Filters() ? out_.ShownLines() : nullptr);
   kept.Add(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
@@ -185,7 +200,11 @@ Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view firs
       break;
     }
   }
-  const Step step = Write(kept.Lines());
+  const std::vector<std::span<const char>> pieces = kept.Lines();
+  Step step = Step::kWait;
+  for (auto piece = pieces.begin(); piece != pieces.end() && step == Step::kWait; ++piece) {
+    step = Write(*piece);
+  }
   return ended && step == Step::kWait ? Step::kEnded : step;
 }
 
