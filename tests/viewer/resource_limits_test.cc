@@ -1,7 +1,11 @@
-// The built cmdtail at the limits of its process: memory for a stream's last lines.
+// The built cmdtail at the limits of its process: memory for a stream's last lines, and a table of
+// descriptors that its files fill.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 
@@ -42,5 +46,74 @@ INSTANTIATE_TEST_SUITE_P(
                           "cmdtail: cannot keep the last lines of standard input: Cannot allocate memory\n"
                           "status 1\n"}),
     [](const auto& info) { return info.param.name; });
+
+// Runs cmdtail on `files` with room for 16 descriptors.
+std::unique_ptr<ChildProcess> WithFewDescriptors(const std::vector<std::string>& options,
+                                                 const std::vector<std::string>& files) {
+  std::string command = std::string("ulimit -n 16; exec '") + CMDTAIL_PATH + "'";
+  for (const std::string& argument : options) {
+    command += " " + argument;
+  }
+  for (const std::string& file : files) {
+    command += " '" + file + "'";
+  }
+  return std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", command});
+}
+
+struct RotationCase {
+  // How many followed files are rotated at once.
+  std::size_t rotated;
+  int status;
+};
+
+void PrintTo(const RotationCase& testCase, std::ostream* out) { *out << testCase.rotated << " rotated"; }
+
+class FullDescriptorTableTest : public ::testing::TestWithParam<RotationCase> {};
+
+// With the table exactly full of followed files, one rotated file is followed on into its new one; a
+// second at the same time is said to be missed until a descriptor is free again, and the status says so.
+TEST_P(FullDescriptorTableTest, FollowsRotatedFilesOrSaysWhichAreMissed) {
+  const TempDirectory directory;
+  std::vector<std::string> files;
+  for (int i = 10; i < 40; ++i) {
+    files.push_back(directory.File("f" + std::to_string(i)));
+    WriteFile(files.back(), "f" + std::to_string(i) + "\n");
+  }
+  // As many as fit, found by a run that opens all of them.
+  const auto probe = WithFewDescriptors({}, files);
+  ASSERT_EQ(probe->WaitForExit(), 1);
+  std::size_t refused = 0;
+  for (std::size_t at = 0; (at = probe->err().find(": Too many open files\n", at)) != std::string::npos;
+       ++at) {
+    ++refused;
+  }
+  ASSERT_GT(refused, 0u);
+  ASSERT_GT(files.size() - refused, GetParam().rotated);
+  files.resize(files.size() - refused);
+
+  const auto viewer = WithFewDescriptors({"-f"}, files);
+  std::string expected;
+  for (const std::string& file : files) {
+    expected +=
+        (expected.empty() ? "==> " : "\n==> ") + file + " <==\n" + file.substr(file.size() - 3) + "\n";
+  }
+  ASSERT_TRUE(viewer->WaitForOut(expected)) << viewer->out() << viewer->err();
+  std::string err;
+  for (std::size_t i = 0; i < GetParam().rotated; ++i) {
+    ASSERT_EQ(std::rename(files[i].c_str(), (files[i] + ".1").c_str()), 0);
+    WriteFile(files[i], "new\n");
+    expected += "\n==> " + files[i] + " <==\nnew\n";
+    err += (i > 0 ? "cmdtail: cannot open " + files[i] + ": Too many open files\n" : "") +
+           "cmdtail: " + files[i] + ": file replaced; following the new file\n";
+  }
+  EXPECT_TRUE(viewer->WaitForOut(expected, 15s)) << viewer->out() << viewer->err();
+  viewer->SignalGroup(SIGTERM);
+  EXPECT_EQ(viewer->WaitForExit(), GetParam().status);
+  EXPECT_EQ(viewer->err(), err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rotations, FullDescriptorTableTest,
+                         ::testing::Values(RotationCase{1, 0}, RotationCase{2, 1}),
+                         [](const auto& info) { return info.param.rotated == 1 ? "One" : "TwoAtOnce"; });
 
 }  // namespace

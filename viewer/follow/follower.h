@@ -49,6 +49,9 @@ class Follower {
   Step CheckRollover();
   // Switches to the file `next`, the one that the name now stands for, shown from its start, saying
   // `what` of `shownName` in one line.
+  // The step after the file the name now stands for could not be opened, said under `shownName` when
+  // it will be missed.
+  Step NotOpened(const std::string& shownName);
   Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId,
              const std::string& shownName, const std::string& what);
   // Lets go of the followed file once read to its end, into the retired file unless it is deleted where
@@ -64,6 +67,8 @@ class Follower {
   const char* askedEncoding_;
   // The text's encoding has been told from its start, and the output readied for it.
   bool textBegun_ = false;
+  // The file the name now stands for could not be opened for want of descriptors, and that was said.
+  bool unopened_ = false;
   std::optional<DayRollover> rollover_;
   ShownFile file_;
   viewer_platform::FileId id_;

@@ -7,6 +7,7 @@
 #include "follow/stream.h"
 #include "output/messages.h"
 #include "output/visible_stage.h"
+#include "platform/descriptor_reserve.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/stop.h"
@@ -21,6 +22,8 @@ Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput
 
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
     : encoding_(settings.encoding), session_(session), shared_(settings.headers, settings.visible) {
+  // Before the files take the descriptors, so that one is left for a followed name to be opened again.
+  vp::HoldReserve();
   for (const char* given : files) {
     files_.push_back(std::make_unique<File>(given, settings, shared_));
     files_.back()->out.Begin(settings.encoding);
@@ -101,6 +104,10 @@ bool Tail::Continues(File& file, Step step) {
     case Step::kFail:
       failed_ = true;
       file.step = step;
+      return true;
+    case Step::kNotReopened:
+      failed_ = true;
+      file.step = Step::kWait;
       return true;
     case Step::kOutputFailed:
       failed_ = true;
