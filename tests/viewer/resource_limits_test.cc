@@ -73,6 +73,9 @@ class FullDescriptorTableTest : public ::testing::TestWithParam<RotationCase> {}
 // With the table exactly full of followed files, one rotated file is followed on into its new one; a
 // second at the same time is said to be missed until a descriptor is free again, and the status says so.
 TEST_P(FullDescriptorTableTest, FollowsRotatedFilesOrSaysWhichAreMissed) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizers' runtime opens a pipe to check memory, which a full table refuses";
+#endif
   const TempDirectory directory;
   std::vector<std::string> files;
   for (int i = 10; i < 40; ++i) {
