@@ -71,7 +71,8 @@ void PrintTo(const RotationCase& testCase, std::ostream* out) { *out << testCase
 class FullDescriptorTableTest : public ::testing::TestWithParam<RotationCase> {};
 
 // With the table exactly full of followed files, one rotated file is followed on into its new one; a
-// second at the same time is said to be missed until a descriptor is free again, and the status says so.
+// second rotated while the first's old file is still read is said to be missed until a descriptor is
+// free again, and the status says so.
 TEST_P(FullDescriptorTableTest, FollowsRotatedFilesOrSaysWhichAreMissed) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizers' runtime opens a pipe to check memory, which a full table refuses";
@@ -103,6 +104,8 @@ TEST_P(FullDescriptorTableTest, FollowsRotatedFilesOrSaysWhichAreMissed) {
   ASSERT_TRUE(viewer->WaitForOut(expected)) << viewer->out() << viewer->err();
   std::string err;
   for (std::size_t i = 0; i < GetParam().rotated; ++i) {
+    // The next one once the one before is followed into its new file, while its old one is still read.
+    ASSERT_TRUE(viewer->WaitForErrContaining(err)) << viewer->err();
     ASSERT_EQ(std::rename(files[i].c_str(), (files[i] + ".1").c_str()), 0);
     WriteFile(files[i], "new\n");
     expected += "\n==> " + files[i] + " <==\nnew\n";
