@@ -132,8 +132,8 @@ Step Follower::CatchUp() {
   return ShowToEnd(file_, false, block_, out_, name_);
 }
 
-// Until the retired file's time is up, and, while a day's log may roll over, the next local midnight;
-// otherwise no limit.
+// Until the retired file's time is up, while a day's log may roll over the next local midnight, and
+// while a new file could not be opened for want of descriptors the next try; otherwise no limit.
 int Follower::WaitLimit() const {
   const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
   return EarlierLimit(EarlierLimit(midnight, retired_.MillisecondsLeft()),
