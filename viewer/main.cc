@@ -61,7 +61,8 @@ TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool 
 
 // "cmdtail: cmdtail.conf:LINE: reason", the line's text in the reason shown visibly.
 void ReportSettingsFault(std::size_t line, const std::string& reason) {
-  std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, line, VisibleText(reason).c_str());
+  std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, line,
+               VisibleText(reason, true, true).c_str());
 }
 
 // The options of the settings file, read before the command line's, unless --no-config says not to; false

@@ -9,6 +9,7 @@
 #include "output/visible_stage.h"
 #include "platform/output.h"
 #include "recording_sink.h"
+#include "text/visible_text.h"
 
 namespace {
 
@@ -178,9 +179,10 @@ void PrintTo(const VisibleCase& testCase, std::ostream* out) {
 
 class VisibleControls : public ::testing::TestWithParam<VisibleCase> {};
 
-// However the text is cut into writes, the same visible text comes out.
+// However the text is cut into writes, the same visible text comes out, as it does of a name.
 TEST_P(VisibleControls, ShowsEachControlVisiblyWhereverTheTextIsCut) {
   const std::string input = GetParam().input;
+  EXPECT_EQ(VisibleText(input, true), GetParam().shown);
   for (std::size_t cut = 0; cut <= input.size(); ++cut) {
     Recorder recorder;
     VisibleStage visible(recorder);
@@ -197,9 +199,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, VisibleControls,
                                            VisibleCase{"a\x1b]0;PWNED\a\x1b[2J\n", "a^[]0;PWNED^G^[[2J\n"},
                                            VisibleCase{"crlf\r\nlone\rcr\r", "crlf\r\nlone^Mcr^M"},
                                            VisibleCase{"del\x7f nul\x01\x1f", "del^? nul^A^_"},
-                                           VisibleCase{"c1 \xC2\x9B"
-                                                       "31m \xC2\x85 kept \xC2\xA0\xC3\xA9\xC2",
-                                                       "c1 <U+009B>31m <U+0085> kept \xC2\xA0\xC3\xA9\xC2"}));
+                                           VisibleCase{
+                                               "c1 \xC2\x9B"
+                                               "31m \xC2\x85 kept \xC2\xA0\xC3\xA9\xC2",
+                                               "c1 <U+009B>31m <U+0085> kept \xC2\xA0\xC3\xA9\xEF\xBF\xBD"}));
 
 TEST(VisibleStage, LeavesC1BytesAloneInTextThatIsNotUtf8) {
   Recorder recorder;

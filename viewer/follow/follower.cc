@@ -7,6 +7,7 @@
 
 #include "follow/last_lines.h"
 #include "output/messages.h"
+#include "platform/descriptor_reserve.h"
 #include "platform/files.h"
 #include "platform/stop.h"
 #include "platform/wait.h"
@@ -17,16 +18,21 @@ namespace vp = viewer_platform;
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
+// How often a file that could not be opened for want of descriptors is tried again.
+constexpr int kReopenMilliseconds = 1000;
 
 // Opens a file that can be read at offsets and tells which file it is; kNoFile when any of it fails.
 vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
-  const vp::FileHandle file = vp::OpenForReading(path);
+  const vp::FileHandle file = vp::OpenAgainForReading(path);
   if (file != vp::kNoFile && (!vp::IdentifyOpen(file, id) || !vp::CanSeek(file))) {
     vp::Close(file);
     return vp::kNoFile;
   }
   return file;
 }
+
+// The earlier of two limits of a wait in milliseconds, negative for none.
+int EarlierLimit(int one, int other) { return one < 0 ? other : other < 0 ? one : std::min(one, other); }
 
 }  // namespace
 
@@ -137,12 +143,12 @@ Step Follower::CatchUp() {
   return ShowToEnd(file_, false, block_, out_, name_);
 }
 
-// Until the retired file's time is up, and, while a day's log may roll over, the next local midnight;
-// otherwise no limit.
+// Until the retired file's time is up, while a day's log may roll over the next local midnight, and
+// while a new file could not be opened for want of descriptors the next try; otherwise no limit.
 int Follower::WaitLimit() const {
   const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
-  const int retired = retired_.MillisecondsLeft();
-  return midnight < 0 || retired < 0 ? std::max(midnight, retired) : std::min(midnight, retired);
+  return EarlierLimit(EarlierLimit(midnight, retired_.MillisecondsLeft()),
+                      unopened_ ? kReopenMilliseconds : -1);
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
@@ -157,12 +163,13 @@ Step Follower::CheckName() {
     return file_.file != vp::kNoFile && vp::IsDeleted(file_.file) ? Retire() : Step::kWait;
   }
   if (file_.file != vp::kNoFile && named == id_) {
+    unopened_ = false;
     return Step::kWait;
   }
   vp::FileId nextId;
   const vp::FileHandle next = OpenIdentified(path_, nextId);
   if (next == vp::kNoFile) {
-    return Step::kWait;
+    return NotOpened(name_);
   }
   if (file_.file != vp::kNoFile && nextId == id_) {
     vp::Close(next);
@@ -187,13 +194,26 @@ Step Follower::CheckRollover() {
   vp::FileId nextId;
   const vp::FileHandle next = OpenIdentified(nextLog->path, nextId);
   if (next == vp::kNoFile) {
-    return Step::kWait;
+    return NotOpened(nextLog->name);
   }
   return Adopt(next, nextId, "a new day began; following " + nextLog->name, &*nextLog);
 }
 
+// A file that cannot be opened yet for lack of permission is tried again when its attributes change;
+// one that cannot be opened for want of descriptors is said once and tried again every second.
+Step Follower::NotOpened(const std::string& shownName) {
+  if (!vp::OutOfDescriptors()) {
+    return Step::kWait;
+  }
+  if (!std::exchange(unopened_, true)) {
+    Report(shownName, "cannot open", vp::LastErrorText());
+  }
+  return Step::kNotReopened;
+}
+
 Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& what,
                      const DayLog* nextLog) {
+  unopened_ = false;
   const Step retired = file_.file != vp::kNoFile ? Retire() : Step::kWait;
   const Step ended = retired == Step::kWait ? StepAfterWrite(out_.EndOfFile()) : retired;
   if (ended != Step::kWait) {

@@ -50,6 +50,9 @@ class Follower {
   bool BeginText(bool more);
   Step CheckName();
   Step CheckRollover();
+  // The step after the file the name now stands for could not be opened, said under `shownName` when
+  // it will be missed.
+  Step NotOpened(const std::string& shownName);
   // Switches to the file `next`, shown from its start, once the old one is shown to its end under its
   // name, saying `what` of that name in one line. `next` is what the name now stands for, or, at the
   // day's rollover, `nextLog`, whose name it is shown under from then on.
@@ -68,6 +71,8 @@ class Follower {
   const char* askedEncoding_;
   // The text's encoding has been told from its start, and the output readied for it.
   bool textBegun_ = false;
+  // The file the name now stands for could not be opened for want of descriptors, and that was said.
+  bool unopened_ = false;
   std::optional<DayRollover> rollover_;
   ShownFile file_;
   viewer_platform::FileId id_;

@@ -1,37 +1,159 @@
 #include "follow/kept_lines.h"
 
 #include <algorithm>
-
-#include "follow/last_lines.h"
+#include <utility>
 
 namespace {
 
-constexpr std::size_t kSlack = std::size_t{64} * 1024;
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
 void KeptLines::Add(std::span<const char> bytes) {
-  text_.append(bytes.data(), bytes.size());
-  // Dropping only once the text has doubled keeps the cost of the searches in proportion to the input.
-  if (text_.size() > 2 * keptSize_ + kSlack) {
-    DropAllButTheLastLines();
+  if (count_ == 0) {
+    return;
+  }
+  const std::size_t width = ends_.width;
+  if (unitSize_ > 0) {
+    const std::size_t taken = std::min(width - unitSize_, bytes.size());
+    std::copy_n(bytes.begin(), taken, unit_.begin() + static_cast<std::ptrdiff_t>(unitSize_));
+    unitSize_ += taken;
+    bytes = bytes.subspan(taken);
+    if (unitSize_ < width) {
+      return;
+    }
+    unitSize_ = 0;
+    AddUnits(std::span<const char>(unit_).first(width));
+  }
+  const std::size_t whole = bytes.size() - bytes.size() % width;
+  AddUnits(bytes.first(whole));
+  unitSize_ = bytes.size() - whole;
+  std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end(), unit_.begin());
+}
+
+std::vector<std::span<const char>> KeptLines::Lines() {
+  if (count_ == 0) {
+    return {};
+  }
+  // The last line, whole as it is now.
+  const std::span<const char> cut = std::span<const char>(unit_).first(std::exchange(unitSize_, 0));
+  const bool filtered = shown_ && !longLine_;
+  if (filtered) {
+    lineStart_.append(cut.begin(), cut.end());
+    KeepShownLines(lineStart_);
+    lineStart_.clear();
+  }
+  // A unit cut short at the end starts no line of its own, as at the end of a file.
+  const bool closed = EndsInLineEnd();
+  if (!filtered) {
+    Keep(cut);
+  }
+  // The line ends to pass over: all but those of the last lines.
+  const std::size_t ownLineEnds = closed ? count_ : count_ - 1;
+  std::size_t passed = lineEnds_ > ownLineEnds ? lineEnds_ - ownLineEnds : 0;
+  std::vector<std::span<const char>> pieces;
+  for (const Block& block : blocks_) {
+    std::span<const char> bytes(block.bytes.get(), block.size);
+    if (passed > block.lineEnds) {
+      passed -= block.lineEnds;
+      continue;
+    }
+    if (passed > 0) {
+      // The first of the last lines begins after the block's line end number `passed`.
+      std::size_t at = ends_.Next(bytes, 0);
+      while (--passed > 0) {
+        at = ends_.Next(bytes, at + ends_.width);
+      }
+      bytes = bytes.subspan(at + ends_.width);
+    }
+    if (!bytes.empty()) {
+      pieces.push_back(bytes);
+    }
+  }
+  return pieces;
+}
+
+void KeptLines::AddUnits(std::span<const char> units) {
+  if (!shown_) {
+    Keep(units);
+    return;
+  }
+  // The line under way, once it is too long to filter, is kept whole, as the filter shows it.
+  const std::size_t end = ends_.Next(units, 0);
+  const std::size_t lineRest = std::min(end + ends_.width, units.size());
+  if (!longLine_ && lineStart_.size() + end > kLongestFilteredLine) {
+    Keep(lineStart_);
+    lineStart_.clear();
+    longLine_ = true;
+  }
+  if (longLine_) {
+    Keep(units.first(lineRest));
+    longLine_ = end == units.size();
+    units = units.subspan(lineRest);
+  }
+  lineStart_.append(units.begin(), units.end());
+  const std::size_t whole = ends_.WholeLines(lineStart_);
+  if (whole > 0) {
+    KeepShownLines(std::span<const char>(lineStart_).first(whole));
+    lineStart_.erase(0, whole);
   }
 }
 
-std::span<const char> KeptLines::Lines() {
-  DropAllButTheLastLines();
-  return text_;
+void KeptLines::KeepShownLines(std::span<const char> lines) {
+  starts_.clear();
+  if (!lines.empty()) {
+    shown_(lines, starts_);
+  }
+  for (const std::size_t start : starts_) {
+    const std::size_t end = std::min(ends_.Next(lines, start) + ends_.width, lines.size());
+    Keep(lines.subspan(start, end - start));
+  }
 }
 
-void KeptLines::DropAllButTheLastLines() {
-  const auto readAt = [this](std::uint64_t offset, std::span<char> into) -> std::ptrdiff_t {
-    const std::size_t count = std::min(into.size(), text_.size() - static_cast<std::size_t>(offset));
-    std::copy_n(text_.begin() + static_cast<std::ptrdiff_t>(offset), count, into.begin());
-    return static_cast<std::ptrdiff_t>(count);
-  };
-  const auto start = shown_ ? FindLastShownLinesStart(readAt, text_.size(), count_, block_, ends_, shown_)
-                            : FindLastLinesStart(readAt, text_.size(), count_, block_, ends_);
-  text_.erase(0, static_cast<std::size_t>(start.value_or(0)));
-  text_.shrink_to_fit();
-  keptSize_ = text_.size();
+void KeptLines::Keep(std::span<const char> bytes) {
+  while (!bytes.empty()) {
+    if (blocks_.empty() || blocks_.back().size == kBlockSize) {
+      LetGoOfUnneededBlocks();
+      blocks_.push_back({spare_ ? std::move(spare_) : std::make_unique_for_overwrite<char[]>(kBlockSize)});
+    }
+    Block& last = blocks_.back();
+    const std::size_t taken = std::min(bytes.size(), kBlockSize - last.size);
+    char* const into = last.bytes.get() + last.size;
+    std::copy_n(bytes.begin(), taken, into);
+    const std::size_t found = LineEndsIn({into, taken});
+    last.size += taken;
+    last.lineEnds += found;
+    lineEnds_ += found;
+    bytes = bytes.subspan(taken);
+  }
+}
+
+// A block is needed while the line ends after it are not more than the lines asked for: the first of
+// those lines may begin in it.
+void KeptLines::LetGoOfUnneededBlocks() {
+  while (!blocks_.empty() && lineEnds_ - blocks_.front().lineEnds > count_) {
+    lineEnds_ -= blocks_.front().lineEnds;
+    spare_ = std::move(blocks_.front().bytes);
+    blocks_.pop_front();
+  }
+}
+
+std::size_t KeptLines::LineEndsIn(std::span<const char> units) const {
+  if (ends_.width == 1) {
+    return static_cast<std::size_t>(std::count(units.begin(), units.end(), '\n'));
+  }
+  std::size_t found = 0;
+  for (std::size_t at = 0; at + ends_.width <= units.size(); at += ends_.width) {
+    found += ends_.At(units, at) ? 1 : 0;
+  }
+  return found;
+}
+
+bool KeptLines::EndsInLineEnd() const {
+  if (blocks_.empty()) {
+    return false;
+  }
+  const Block& last = blocks_.back();
+  return last.size % ends_.width == 0 && last.size >= ends_.width &&
+         ends_.At(std::span<const char>(last.bytes.get(), last.size), last.size - ends_.width);
 }

@@ -2,32 +2,60 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "follow/last_lines.h"
+#include "output/line_filter.h"
 #include "text/line_ends.h"
 
-// The last lines of a stream that cannot be read again: what came before them is dropped as more
-// arrives, so the memory held stays within twice those lines and a block.
+// The last lines of a stream that cannot be read again. The bytes are kept in blocks, each knowing how
+// many line ends it holds, and a block is let go as soon as the blocks after it hold more than the lines
+// asked for: what is kept stays within those lines, one more and a block, however long they are.
 class KeptLines {
  public:
-  // Only the lines `shown` finds shown count, when it is given.
+  // Only the lines `shown` finds shown count, when it is given; the others are let go as they come.
   KeptLines(std::size_t count, LineEnds ends, ShownLinesFunction shown = nullptr)
       : count_(count), ends_(ends), shown_(std::move(shown)) {}
 
+  // Throws std::bad_alloc when there is no memory left to keep them in.
   void Add(std::span<const char> bytes);
-  // The last `count` lines of everything added; a last line without a newline counts as a line.
-  std::span<const char> Lines();
+  // The last `count` lines of everything added, in pieces, in order; a last line without a line end
+  // counts as a line. Nothing is added after it.
+  std::vector<std::span<const char>> Lines();
 
  private:
-  void DropAllButTheLastLines();
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    std::size_t lineEnds = 0;
+  };
+
+  // Takes whole units of the line ends' width, the first at a unit's start.
+  void AddUnits(std::span<const char> units);
+  void KeepShownLines(std::span<const char> lines);
+  // Keeps bytes after those kept so far, letting go of the blocks no longer needed.
+  void Keep(std::span<const char> bytes);
+  void LetGoOfUnneededBlocks();
+  [[nodiscard]] std::size_t LineEndsIn(std::span<const char> units) const;
+  [[nodiscard]] bool EndsInLineEnd() const;
 
   std::size_t count_;
   LineEnds ends_;
   ShownLinesFunction shown_;
-  std::string text_;
-  std::size_t keptSize_ = 0;
-  std::array<char, 4096> block_{};
+  std::deque<Block> blocks_;
+  // A block let go, to be used again.
+  std::unique_ptr<char[]> spare_;
+  std::size_t lineEnds_ = 0;
+  // The start of a unit the last bytes added cut in two.
+  std::array<char, 2> unit_{};
+  std::size_t unitSize_ = 0;
+  // With a filter: the start of a line not yet whole, and whether it is a line too long to filter,
+  // which is kept whole as the filter shows it.
+  std::string lineStart_;
+  bool longLine_ = false;
+  std::vector<std::size_t> starts_;
 };

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "follow/kept_lines.h"
 #include "output/messages.h"
@@ -71,7 +75,9 @@ class StreamShow {
   // Reads the stream's first bytes until they tell its encoding and readies the output for it; `rest` is
   // what was read after a byte order mark, and `ended` whether the stream ended there.
   Step BeginText(std::string& rest, bool& ended);
+  // Says when memory runs out for the lines kept, which are let go first.
   Step ShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
+  Step KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
   // The next bytes of the stream, once the output has been told that a wait begins when none are at hand
   // (and, the first time the stream pauses while its start is pending, that the start has been shown).
   vp::StreamRead Read(std::size_t& count);
@@ -173,9 +179,18 @@ vp::StreamRead StreamShow::Read(std::size_t& count) {
   return vp::ReadStream(stream_, block_, -1, count);
 }
 
+Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
+  try {
+    return KeepAndShowLastLines(options, first, ended);
+  } catch (const std::bad_alloc&) {
+    Report(name_, "cannot keep the last lines of", std::strerror(ENOMEM));
+    return Step::kFail;
+  }
+}
+
 // Without following, the last lines are those at the end of the input; when following, those that have
 // arrived when it first pauses, as a file's are those it holds when following starts.
-Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
+Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
   KeptLines kept(options.lineCount, lineEnds_, out_.Filters() ? out_.ShownLines() : nullptr);
   kept.Add(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
@@ -197,7 +212,11 @@ Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view firs
       break;
     }
   }
-  const Step step = Write(kept.Lines());
+  const std::vector<std::span<const char>> pieces = kept.Lines();
+  Step step = Step::kWait;
+  for (auto piece = pieces.begin(); piece != pieces.end() && step == Step::kWait; ++piece) {
+    step = Write(*piece);
+  }
   return ended && step == Step::kWait ? Step::kEnded : step;
 }
 

@@ -6,9 +6,12 @@
 #include "follow/shown_file.h"
 #include "follow/stream.h"
 #include "output/messages.h"
+#include "platform/descriptor_reserve.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/stop.h"
+#include "platform/terminal.h"
+#include "text/visible_text.h"
 
 namespace vp = viewer_platform;
 
@@ -18,7 +21,12 @@ Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput
       out(settings, shared, name) {}
 
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
-    : encoding_(settings.encoding), alarm_(settings.alarm), session_(session), shared_(settings.headers) {
+    : encoding_(settings.encoding),
+      alarm_(settings.alarm),
+      session_(session),
+      shared_(settings.headers, settings.visible) {
+  // Before the files take the descriptors, so that one is left for a followed name to be opened again.
+  vp::HoldReserve();
   for (const char* given : files) {
     files_.push_back(std::make_unique<File>(given, settings, shared_));
     files_.back()->out.Begin(settings.encoding);
@@ -109,6 +117,10 @@ bool Tail::Continues(File& file, Step step) {
       failed_ = true;
       file.step = step;
       return true;
+    case Step::kNotReopened:
+      failed_ = true;
+      file.step = Step::kWait;
+      return true;
     case Step::kOutputFailed:
       failed_ = true;
       outputFailed_ = true;
@@ -148,7 +160,8 @@ void Tail::ShowTitle() {
   }
   if (title != title_) {
     title_ = title;
-    session_.ShowTitle(title);
+    // A console's title shows the names' control characters visibly, as the text is shown.
+    session_.ShowTitle(VisibleText(title, terminal::ReadsUtf8(false)));
   }
 }
 

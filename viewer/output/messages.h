@@ -2,7 +2,8 @@
 
 #include <string>
 
-// Messages on standard error about the files shown and about standard output.
+// Messages on standard error about the files shown and about standard output; on a terminal their
+// control characters are shown visibly, so that a file's name cannot drive it.
 
 // The name that stands for standard input in messages and headers.
 inline constexpr const char* kStandardInputShownName = "standard input";

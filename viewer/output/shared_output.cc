@@ -4,10 +4,12 @@
 
 #include "platform/output.h"
 #include "platform/terminal.h"
+#include "text/visible_text.h"
 
 namespace vp = viewer_platform;
 
-SharedOutput::SharedOutput(bool headers) : console_(terminal::OpenConsoleText()), headers_(headers) {}
+SharedOutput::SharedOutput(bool headers, bool visibleNames)
+    : console_(terminal::OpenConsoleText()), headers_(headers), visibleNames_(visibleNames) {}
 
 vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
   const bool first = last_ == nullptr;
@@ -16,6 +18,7 @@ vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name
     return vp::WriteResult::kWritten;
   }
   lastName_ = name;
-  const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
+  const std::string shown = visibleNames_ ? VisibleText(name, terminal::ReadsUtf8(false)) : name;
+  const std::string header = (first ? "==> " : "\n==> ") + shown + " <==\n";
   return standard_.Write(header);
 }

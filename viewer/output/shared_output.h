@@ -10,7 +10,8 @@
 // wide-character output), and the header line that names a file.
 class SharedOutput {
  public:
-  explicit SharedOutput(bool headers);
+  // With `visibleNames`, the headers show the names' control characters visibly, as the text is.
+  SharedOutput(bool headers, bool visibleNames);
 
   OutputSink& Target(bool decoded) {
     if (decoded && console_ != nullptr) {
@@ -26,6 +27,7 @@ class SharedOutput {
   StandardOutput standard_;
   std::unique_ptr<OutputSink> console_;
   bool headers_;
+  bool visibleNames_;
   const void* last_ = nullptr;
   std::string lastName_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "output/output_block.h"
@@ -20,18 +21,15 @@ class VisibleStage final : public OutputSink {
   void ReadAsUtf8(bool utf8) { utf8_ = utf8; }
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
-  // A CR or a C1 control's first byte still held goes out as what it is without its next byte.
+  // A CR still held goes out as a lone one, a C1 control's first byte as an invalid byte (U+FFFD), which
+  // nothing that follows can join; after a stop too, as the file's last bytes.
   viewer_platform::WriteResult EndOfFile() override;
   viewer_platform::WriteResult Idle() override { return out_.Idle(); }
   void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:
-  // Puts the visible form of the byte at `at` and says how many bytes it took; 0 when the byte's meaning
-  // depends on one that has not come yet.
-  std::size_t PutControl(std::string_view text, std::size_t at, viewer_platform::WriteResult& result);
-
   bool utf8_ = false;
-  // A CR, or a C1 control's first byte (C2), ending the last write.
+  // A CR, or a C1 control's first byte (C2), ending the last write: its form depends on the next byte.
   char held_ = 0;
   OutputBlock out_;
 };

@@ -11,6 +11,8 @@ namespace terminal {
 
 // True when standard output is a terminal (a console on Windows).
 bool OutputIsTerminal();
+// True when standard error is a terminal (a console on Windows).
+bool ErrorIsTerminal();
 // True when the terminal reads what is written to it as UTF-8: decoded text (`decoded`) or the log's
 // raw bytes.
 bool ReadsUtf8(bool decoded);

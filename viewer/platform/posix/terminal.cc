@@ -8,6 +8,8 @@ namespace terminal {
 
 bool OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
+bool ErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 // Decoded text is written in the locale's set, which is also what the terminal is taken to read.
 bool ReadsUtf8(bool /*decoded*/) { return CanonicalCharsetName(OutputCharset()) == "UTF8"; }
 

@@ -73,6 +73,11 @@ bool OutputIsTerminal() {
   return GetConsoleMode(StandardOutputHandle(), &mode) != FALSE;
 }
 
+bool ErrorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
 // Decoded text reaches a console as wide characters, and is UTF-8 elsewhere; raw bytes are read in the
 // console's code page.
 bool ReadsUtf8(bool decoded) { return decoded || GetConsoleOutputCP() == CP_UTF8; }
