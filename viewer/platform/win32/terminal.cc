@@ -128,9 +128,12 @@ void Session::ShowTitle(const std::string& names) {
   SetConsoleTitleA((names + " - cmdtail").c_str());
 }
 
+// Only where the error can be read: standard error is the console, which cmdtail has to itself.
 void HoldErrorInView() {
   DWORD processes[2];
-  if (GetConsoleProcessList(processes, 2) != 1) {
+  DWORD mode = 0;
+  if (GetConsoleProcessList(processes, 2) != 1 ||
+      GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) == FALSE) {
     return;
   }
   const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
