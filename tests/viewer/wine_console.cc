@@ -41,8 +41,15 @@ bool ConsoleWindow::WaitForScreen(const std::string& text, std::chrono::millisec
                  limit);
 }
 
-std::string ConsoleWindow::Tmux(const std::string& arguments) const {
-  FILE* output = popen(("tmux -L " + socket_ + " " + arguments + " 2>/dev/null").c_str(), "r");
+bool ConsoleWindow::WaitForConsoleInput(std::chrono::milliseconds limit) const {
+  const std::string terminal = Tmux("display -p '#{pane_tty}'");
+  const std::string modes = "stty -a -F " + terminal.substr(0, terminal.find('\n'));
+  return WaitFor([&](const ConsoleWindow&) { return Run(modes).find(" -icanon ") != std::string::npos; },
+                 limit);
+}
+
+std::string ConsoleWindow::Run(const std::string& command) {
+  FILE* output = popen((command + " 2>/dev/null").c_str(), "r");
   std::string text;
   char block[4096];
   for (std::size_t count = 0;

@@ -21,9 +21,13 @@ class ConsoleWindow {
   // True once `done` holds of the window; false when time runs out.
   bool WaitFor(const std::function<bool(const ConsoleWindow&)>& done, std::chrono::milliseconds limit) const;
   bool WaitForScreen(const std::string& text, std::chrono::milliseconds limit = 60s) const;
+  // True once Wine's console reads the terminal's keys itself (the terminal is out of canonical mode),
+  // so that keys pressed from then on reach the program as console input events.
+  bool WaitForConsoleInput(std::chrono::milliseconds limit = 60s) const;
 
  private:
-  std::string Tmux(const std::string& arguments) const;
+  std::string Tmux(const std::string& arguments) const { return Run("tmux -L " + socket_ + " " + arguments); }
+  static std::string Run(const std::string& command);
 
   std::string socket_;
 };

@@ -44,8 +44,9 @@ std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> int
 
 enum class StreamRead { kData, kEnd, kIdle, kFailed };
 // Reads the next bytes of a stream into `into`, setting `count`. Waits at most limitMilliseconds (no
-// limit when negative) for them: kIdle when none came in time, a stop was requested or the output's
-// reader went away; kEnd at the end of the input.
+// limit when negative) for them: kIdle when none came in time, a stop was requested (whatever the read
+// gave) or the output's reader went away; kEnd at the end of the input. A console's keyboard gives a
+// line once it is typed whole; a line being typed counts as come in time.
 StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMilliseconds, std::size_t& count);
 
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -61,6 +62,40 @@ bool WaitForPipeBytes(HANDLE pipe, int limitMilliseconds, DWORD& available) {
     waited += kPollMilliseconds;
   }
   return false;
+}
+
+bool IsConsoleInput(HANDLE handle) {
+  DWORD mode = 0;
+  return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode) != FALSE;
+}
+
+// Waits at most limitMilliseconds for a key pressed on the console, a poll interval at a time so that a
+// stop is seen; false when none came in time. Events that the console's line editing passes over (key
+// releases, the mouse, focus and size changes) are taken off its input on the way, so that a read, which
+// waits for the whole line, begins only once a line is being typed. A line a read left partly unread
+// raises no event: the next read without a limit takes it.
+bool WaitForConsoleKey(HANDLE console, int limitMilliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(limitMilliseconds);
+  for (;;) {
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    if (PeekConsoleInputW(console, &record, 1, &count) == FALSE) {
+      // Nothing to be learnt of the input: the read is left to wait as it does.
+      return true;
+    }
+    if (count > 0 && record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != FALSE) {
+      return true;
+    }
+    if (count > 0) {
+      ReadConsoleInputW(console, &record, 1, &count);
+      continue;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (StopRequested() || now >= deadline) {
+      return false;
+    }
+    WaitForSingleObject(console, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPollMilliseconds)));
+  }
 }
 
 StreamRead EndOrFailure() {
@@ -133,9 +168,18 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
       return StreamRead::kIdle;
     }
     wanted = available < wanted ? available : wanted;
+  } else if (limitMilliseconds >= 0 && IsConsoleInput(handle) &&
+             !WaitForConsoleKey(handle, limitMilliseconds)) {
+    return StreamRead::kIdle;
   }
   DWORD got = 0;
-  if (ReadFile(handle, into.data(), wanted, &got, nullptr) == FALSE) {
+  const BOOL read = ReadFile(handle, into.data(), wanted, &got, nullptr);
+  // A console's read waits for a whole line, through a Ctrl-C too: the stop is obeyed once it returns,
+  // whatever it gave.
+  if (StopRequested()) {
+    return StreamRead::kIdle;
+  }
+  if (read == FALSE) {
     return EndOrFailure();
   }
   count = got;
