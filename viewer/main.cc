@@ -17,6 +17,7 @@
 #include "output/messages.h"
 #include "platform/charset_converter.h"
 #include "platform/files.h"
+#include "platform/program_entry.h"
 #include "platform/stop.h"
 #include "platform/terminal.h"
 #include "text/patterns.h"
@@ -47,7 +48,12 @@ TextPatterns PatternsOf(const OptionTexts& given, bool ignoreCase) {
                    [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
     return Patterns(std::move(texts), ignoreCase, CanonicalCharsetName(to) == "UTF8");
   };
-  return {patterns(OutputCharset()), patterns(ArgumentCharset())};
+  return {patterns(OutputCharset()), patterns(SystemCharset())};
+}
+
+// "cmdtail: cmdtail.conf:LINE: what".
+void SayOfSettingsLine(std::size_t line, const std::string& what) {
+  Say(std::string(kSettingsFileName) + ":" + std::to_string(line) + ": " + what);
 }
 
 // The options of the settings file, read before the command line's, unless --no-config says not to; false
@@ -61,11 +67,10 @@ bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
     case viewer_platform::SettingsRead::kMissing:
       return true;
     case viewer_platform::SettingsRead::kTooLarge:
-      std::fprintf(stderr, "cmdtail: %s: larger than 64 KiB\n", kSettingsFileName);
+      Say(std::string(kSettingsFileName) + ": larger than 64 KiB");
       return false;
     case viewer_platform::SettingsRead::kFailed:
-      std::fprintf(stderr, "cmdtail: cannot read %s: %s\n", kSettingsFileName,
-                   viewer_platform::LastErrorText().c_str());
+      Say(std::string("cannot read ") + kSettingsFileName + ": " + viewer_platform::LastErrorText());
       return false;
     case viewer_platform::SettingsRead::kRead:
       break;
@@ -73,7 +78,7 @@ bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
   std::vector<SettingsLine> lines;
   SettingsLine refused{};
   if (!ReadSettingsText(text, lines, refused)) {
-    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, refused.number, refused.option.c_str());
+    SayOfSettingsLine(refused.number, refused.option);
     return false;
   }
   arguments = ParseArguments(argc, argv, lines);
@@ -121,13 +126,11 @@ int Run(int argc, char* argv[]) {
     return 2;
   }
   if (arguments.errorLine > 0) {
-    std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, arguments.errorLine,
-                 arguments.error.c_str());
+    SayOfSettingsLine(arguments.errorLine, arguments.error);
     return 2;
   }
   if (!arguments.error.empty()) {
-    std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)\n",
-                 arguments.error.c_str());
+    Say(arguments.error + " (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)");
     return 2;
   }
   if (arguments.action == Arguments::Action::kHelp) {
@@ -143,7 +146,7 @@ int Run(int argc, char* argv[]) {
   }
   const char* encoding = EncodingOf(arguments);
   if (encoding != nullptr && OpenConverter(encoding, OutputCharset().c_str()) == nullptr) {
-    std::fprintf(stderr, "cmdtail: unknown encoding %s\n", encoding);
+    Say(std::string("unknown encoding ") + encoding);
     return 2;
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.
@@ -160,8 +163,7 @@ int Run(int argc, char* argv[]) {
                                 .greps = &greps,
                                 .excludes = &excludes};
   if (!viewer_platform::PrepareProcess()) {
-    std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
-                 viewer_platform::LastErrorText().c_str());
+    Say("cannot prepare the process: " + viewer_platform::LastErrorText());
     return 1;
   }
   return Tail(arguments.files, settings, session)
@@ -173,7 +175,7 @@ int Run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int ProgramMain(int argc, char* argv[]) {
   const int status = Run(argc, argv);
   if (status != 0) {
     terminal::HoldErrorInView();

@@ -1,9 +1,11 @@
 // The Windows cmdtail.exe under Wine: its console (a redirected standard error, the console's keyboard
 // as its input) and names that only the system's UTF-16 calls hold whole.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 #include "wine_console.h"
@@ -46,6 +48,75 @@ TEST(CmdtailInAConsole, ShowsTheLinesTypedOnItsKeyboardUntilStopped) {
   window.Press("C-c");
   window.Press("Enter");
   EXPECT_TRUE(window.WaitForScreen("status=0", 10s)) << window.Screen();
+}
+
+// Wine gives the program its arguments from their UTF-8 bytes, and takes the ANSI code page 1252 then.
+std::vector<std::string> UnderWine(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command{"/usr/bin/env", "LC_ALL=C.UTF-8", WINE_LOADER, WINDOWS_CMDTAIL_PATH};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+
+const std::string kKorean = "\xEB\xA1\x9C\xEA\xB7\xB8";  // 로그, outside code page 1252
+
+struct LogPlace {
+  const char* name;
+  std::vector<std::string> directories;
+  std::string prefix;  // before the Z: drive's path
+};
+
+class LogPathUnderWineTest : public ::testing::TestWithParam<LogPlace> {};
+
+TEST_P(LogPathUnderWineTest, IsOpenedAndShown) {
+  TempDirectory directory;
+  std::string path = directory.path();
+  for (const std::string& name : GetParam().directories) {
+    path += "/" + name;
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+  }
+  WriteFile(path + "/app.log", "one\ntwo\n");
+  ChildProcess viewer(UnderWine({"-n", "1", GetParam().prefix + ZDrivePath(path + "/app.log")}));
+  EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+  EXPECT_EQ(viewer.out(), "two\n");
+}
+
+// Over the 260 characters of the ANSI calls, plainly (which the program's manifest allows) and in the
+// \\?\ form; a name outside the ANSI code page.
+const std::vector<std::string> kLongPath(3, std::string(100, 'd'));
+INSTANTIATE_TEST_SUITE_P(Places, LogPathUnderWineTest,
+                         ::testing::Values(LogPlace{"Long", kLongPath, ""},
+                                           LogPlace{"LongInLiteralForm", kLongPath, "\\\\?\\"},
+                                           LogPlace{"OutsideTheAnsiCodePage", {kKorean}, ""}),
+                         [](const auto& info) { return info.param.name; });
+
+// A text of the command line (UTF-8 here) is searched for in raw bytes in the ANSI code page, and in
+// decoded text (marked UTF-8) as UTF-8.
+TEST(CmdtailUnderWine, FindsACommandLineTextInRawAndInDecodedText) {
+  TempDirectory directory;
+  WriteFile(directory.File("raw.log"), "caf\xE9 raw\nother\n");
+  WriteFile(directory.File("marked.log"),
+            "\xEF\xBB\xBF"
+            "caf\xC3\xA9 marked\nother\n");
+  ChildProcess viewer(UnderWine({"-q", "--grep=caf\xC3\xA9", ZDrivePath(directory.File("raw.log")),
+                                 ZDrivePath(directory.File("marked.log"))}));
+  EXPECT_EQ(viewer.WaitForExit(60s), 0) << viewer.err();
+  EXPECT_EQ(viewer.out(), "caf\xE9 raw\ncaf\xC3\xA9 marked\n");
+}
+
+// On a console, names outside the ANSI code page show whole in the header, in a message and in the
+// window's title.
+TEST(CmdtailInAConsole, ShowsNamesOutsideTheAnsiCodePageWhole) {
+  TempDirectory directory;
+  const std::string log = ZDrivePath(directory.File(kKorean + ".log"));
+  const std::string missing = ZDrivePath(directory.File(kKorean + "-missing.log"));
+  WriteFile(directory.File(kKorean + ".log"), "one\n");
+  const ConsoleWindow window("env LC_ALL=C.UTF-8 " + std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH +
+                             " -f '" + log + "' '" + missing + "'");
+  ASSERT_TRUE(window.WaitForScreen("cmdtail: cannot open " + missing + ": File not found"))
+      << window.Screen();
+  EXPECT_NE(window.Screen().find("==> " + log + " <==\none\n"), std::string::npos) << window.Screen();
+  EXPECT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == log + " - cmdtail\n"; }, 10s))
+      << window.Title();
 }
 
 }  // namespace

@@ -1,15 +1,11 @@
 #include "output/messages.h"
 
-#include <cstdio>
+#include "platform/output.h"
+
+void Say(const std::string& what) { viewer_platform::WriteErrorLine("cmdtail: " + what); }
 
 void Report(const std::string& name, const char* what, const std::string& detail) {
-  if (detail.empty()) {
-    std::fprintf(stderr, "cmdtail: %s: %s\n", name.c_str(), what);
-  } else {
-    std::fprintf(stderr, "cmdtail: %s %s: %s\n", what, name.c_str(), detail.c_str());
-  }
+  Say(detail.empty() ? name + ": " + what : what + (" " + name) + ": " + detail);
 }
 
-void ReportOutputFailure(const std::string& reason) {
-  std::fprintf(stderr, "cmdtail: cannot write standard output: %s\n", reason.c_str());
-}
+void ReportOutputFailure(const std::string& reason) { Say("cannot write standard output: " + reason); }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/charset_converter.h"
 #include "platform/output.h"
 #include "platform/terminal.h"
 
@@ -15,5 +16,6 @@ vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name
     return vp::WriteResult::kWritten;
   }
   const std::string header = (first ? "==> " : "\n==> ") + name + " <==\n";
-  return standard_.Write(header);
+  // Every character of the name shows on a console; elsewhere the header is in the system's set.
+  return console_ != nullptr ? console_->Write(header) : standard_.Write(InSystemCharset(header));
 }

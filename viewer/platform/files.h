@@ -57,7 +57,8 @@ bool OpenFileHoldsDeletedName();
 // also when the program's own path cannot be found, so that no other directory's file is read.
 enum class SettingsRead { kRead, kMissing, kTooLarge, kFailed };
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
-// Where that file is, for the help to tell; empty when the program's own path cannot be found.
+// Where that file is, in the system's character set, for the help to tell; empty when the program's own path
+// cannot be found.
 std::string PathBesideProgram(const char* name);
 
 // The reason for the last failed call of this layer, as one line of text.

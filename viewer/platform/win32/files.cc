@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/stop.h"
+#include "platform/win32/wide_text.h"
 
 namespace viewer_platform {
 namespace {
@@ -31,11 +32,12 @@ constexpr DWORD kIsADirectory = 0x20000001;
 
 // Without FILE_FLAG_BACKUP_SEMANTICS a directory cannot be opened, so it is refused here.
 HANDLE OpenShared(const std::string& path, DWORD access) {
-  return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(win32::WideText(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(win32::WideText(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -208,13 +210,7 @@ std::wstring WidePathBesideProgram(const char* name) {
 }  // namespace
 
 std::string PathBesideProgram(const char* name) {
-  const std::wstring wide = WidePathBesideProgram(name);
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string path(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), path.data(), length, nullptr,
-                      nullptr);
-  return path;
+  return win32::CodePageText(WidePathBesideProgram(name), CP_ACP);
 }
 
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
@@ -252,10 +248,10 @@ std::string LastErrorText() {
   if (error == kIsADirectory) {
     return "Is a directory";
   }
-  char text[256] = "";
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      error, 0, text, sizeof text, nullptr);
-  std::string line(text, length);
+  wchar_t text[256] = L"";
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      error, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+  std::string line = win32::Utf8Text({text, length});
   line.erase(line.find_last_not_of("\r\n .") + 1);
   return line.empty() ? "unknown error" : line;
 }
