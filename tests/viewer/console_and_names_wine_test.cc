@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "midnight_case.h"
 #include "wine_console.h"
 
 namespace {
@@ -118,5 +119,20 @@ TEST(CmdtailInAConsole, ShowsNamesOutsideTheAnsiCodePageWhole) {
   EXPECT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == log + " - cmdtail\n"; }, 10s))
       << window.Title();
 }
+
+class TrailingCharacterUnderWineTest : public ::testing::TestWithParam<const char*> {};
+
+// A name ending in characters Windows drops is the day's log all the same, and rolls into the next
+// day's, named as given with its date replaced.
+TEST_P(TrailingCharacterUnderWineTest, LeavesTheDaysLogForTheNextDaysAfterMidnight) {
+  const std::string trailing = GetParam();
+  ExpectRolloverAcrossMidnight({{WINE_LOADER, WINDOWS_CMDTAIL_PATH},
+                                [trailing](const std::string& path) { return ZDrivePath(path) + trailing; },
+                                "\r\n",
+                                10s});
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, TrailingCharacterUnderWineTest, ::testing::Values(".", " "),
+                         [](const auto& info) { return std::string(*info.param == '.' ? "Dot" : "Blank"); });
 
 }  // namespace

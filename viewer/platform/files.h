@@ -19,7 +19,8 @@ struct FileId {
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 
-// The path as the system reads it: on POSIX every backslash becomes a separator.
+// The path as the system reads it: on POSIX every backslash becomes a separator; on Windows its full
+// form, in which the dots and blanks that end the last name are dropped. "-" stays as it is.
 std::string ToNativePath(const char* path);
 
 // The file name that stands for standard input.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/stop.h"
 #include "platform/win32/wide_text.h"
@@ -107,7 +108,22 @@ StreamRead EndOrFailure() {
 
 }  // namespace
 
-std::string ToNativePath(const char* path) { return path; }
+// The system's full form of the path, as its file calls resolve it: the dots and blanks that end the
+// last name dropped, "." and ".." taken; a \\?\ path as it is.
+std::string ToNativePath(const char* path) {
+  if (std::string_view(path) == kStandardInputName) {
+    return path;
+  }
+  const std::wstring wide = win32::WideText(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = size > 0 ? GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+  if (length == 0 || length >= size) {
+    return path;
+  }
+  full.resize(length);
+  return win32::Utf8Text(full);
+}
 
 FileHandle OpenForReading(const std::string& path) {
   if (path == kStandardInputName) {
