@@ -26,7 +26,10 @@ class ConsoleWindow {
   bool WaitForConsoleInput(std::chrono::milliseconds limit = 60s) const;
 
  private:
-  std::string Tmux(const std::string& arguments) const { return Run("tmux -L " + socket_ + " " + arguments); }
+  // tmux -u keeps the screen's and the title's UTF-8 whatever the tests' locale.
+  std::string Tmux(const std::string& arguments) const {
+    return Run("tmux -u -L " + socket_ + " " + arguments);
+  }
   static std::string Run(const std::string& command);
 
   std::string socket_;
