@@ -3,22 +3,18 @@
 // UTF-8.
 #include "platform/program_entry.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/win32/wide_text.h"
 
 int wmain(int argc, wchar_t* argv[]) {
-  std::vector<std::string> arguments;
-  arguments.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) {
-    arguments.push_back(viewer_platform::win32::Utf8Text(argv[i]));
-  }
-  std::vector<char*> pointers;
-  pointers.reserve(arguments.size() + 1);
-  for (std::string& argument : arguments) {
-    pointers.push_back(argument.data());
-  }
-  pointers.push_back(nullptr);
+  std::vector<std::string> arguments(static_cast<std::size_t>(argc));
+  std::transform(argv, argv + argc, arguments.begin(),
+                 [](const wchar_t* argument) { return viewer_platform::win32::Utf8Text(argument); });
+  std::vector<char*> pointers(arguments.size() + 1, nullptr);
+  std::transform(arguments.begin(), arguments.end(), pointers.begin(),
+                 [](std::string& argument) { return argument.data(); });
   return ProgramMain(argc, pointers.data());
 }
