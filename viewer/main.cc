@@ -21,6 +21,7 @@
 #include "platform/charset_converter.h"
 #include "platform/files.h"
 #include "platform/output_sink.h"
+#include "platform/program_entry.h"
 #include "platform/stop.h"
 #include "platform/terminal.h"
 #include "text/patterns.h"
@@ -56,13 +57,12 @@ TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool 
                   [](const OptionTexts* given) { return given->texts.empty(); })) {
     return {};
   }
-  return {patterns(OutputCharset()), patterns(ArgumentCharset())};
+  return {patterns(OutputCharset()), patterns(SystemCharset())};
 }
 
 // "cmdtail: cmdtail.conf:LINE: reason", the line's text in the reason shown visibly.
 void ReportSettingsFault(std::size_t line, const std::string& reason) {
-  std::fprintf(stderr, "cmdtail: %s:%zu: %s\n", kSettingsFileName, line,
-               VisibleText(reason, true, true).c_str());
+  Say(std::string(kSettingsFileName) + ":" + std::to_string(line) + ": " + VisibleText(reason, true, true));
 }
 
 // The options of the settings file, read before the command line's, unless --no-config says not to; false
@@ -76,14 +76,13 @@ bool ReadSettings(int argc, char* argv[], Arguments& arguments) {
     case viewer_platform::SettingsRead::kMissing:
       return true;
     case viewer_platform::SettingsRead::kTooLarge:
-      std::fprintf(stderr, "cmdtail: %s: larger than 64 KiB\n", kSettingsFileName);
+      Say(std::string(kSettingsFileName) + ": larger than 64 KiB");
       return false;
     case viewer_platform::SettingsRead::kNotAFile:
-      std::fprintf(stderr, "cmdtail: cannot read %s: not a regular file\n", kSettingsFileName);
+      Say(std::string("cannot read ") + kSettingsFileName + ": not a regular file");
       return false;
     case viewer_platform::SettingsRead::kFailed:
-      std::fprintf(stderr, "cmdtail: cannot read %s: %s\n", kSettingsFileName,
-                   viewer_platform::LastErrorText().c_str());
+      Say(std::string("cannot read ") + kSettingsFileName + ": " + viewer_platform::LastErrorText());
       return false;
     case viewer_platform::SettingsRead::kRead:
       break;
@@ -143,8 +142,7 @@ int Run(int argc, char* argv[]) {
     return 2;
   }
   if (!arguments.error.empty()) {
-    std::fprintf(stderr, "cmdtail: %s (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)\n",
-                 arguments.error.c_str());
+    Say(arguments.error + " (usage: cmdtail [OPTIONS] [FILE]...; see cmdtail --help)");
     return 2;
   }
   if (arguments.action == Arguments::Action::kHelp) {
@@ -161,8 +159,7 @@ int Run(int argc, char* argv[]) {
   const char* encoding = EncodingOf(arguments);
   if (encoding != nullptr && OpenConverter(encoding, OutputCharset().c_str()) == nullptr) {
     const bool fromEnvironment = arguments.encoding.empty() && encoding != arguments.settingsEncoding.c_str();
-    std::fprintf(stderr, "cmdtail: unknown encoding %s%s\n", encoding,
-                 fromEnvironment ? " (from CMDTAIL_ENCODING)" : "");
+    Say(std::string("unknown encoding ") + encoding + (fromEnvironment ? " (from CMDTAIL_ENCODING)" : ""));
     return 2;
   }
   // Whatever it changes of the terminal is put back as the session ends, with the run.
@@ -189,8 +186,7 @@ int Run(int argc, char* argv[]) {
                                 .alarm = alerting ? &alarm : nullptr,
                                 .highlightsWithAlerts = &highlightsWithAlerts};
   if (!viewer_platform::PrepareProcess()) {
-    std::fprintf(stderr, "cmdtail: cannot prepare the process: %s\n",
-                 viewer_platform::LastErrorText().c_str());
+    Say("cannot prepare the process: " + viewer_platform::LastErrorText());
     return 1;
   }
   return Tail(arguments.files, settings, session)
@@ -202,7 +198,7 @@ int Run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int ProgramMain(int argc, char* argv[]) {
   const int status = Run(argc, argv);
   if (status != 0) {
     terminal::HoldErrorInView();

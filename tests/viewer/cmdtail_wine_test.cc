@@ -3,78 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #include "child_process.h"
 #include "midnight_case.h"
+#include "wine_console.h"
 
 namespace {
-
-// A console window of its own for a command run under Wine: a terminal of tmux, whose screen and title
-// can be read and to which keys can be sent. Wine gives a program started on a terminal a console.
-class ConsoleWindow {
- public:
-  explicit ConsoleWindow(const std::string& command) : socket_("cmdtail-test-" + std::to_string(getpid())) {
-    Tmux("new-session -d -x 150 -y 30 " + Quoted(command + "; echo status=$?; sleep 60"));
-  }
-  ~ConsoleWindow() { Tmux("kill-server"); }
-  ConsoleWindow(const ConsoleWindow&) = delete;
-  ConsoleWindow& operator=(const ConsoleWindow&) = delete;
-
-  [[nodiscard]] std::string Screen() const { return Tmux("capture-pane -p"); }
-  [[nodiscard]] std::string Title() const { return Tmux("display -p '#{pane_title}'"); }
-  void Press(const std::string& keys) const { Tmux("send-keys " + keys); }
-  // True once `done` holds of the window; false when time runs out.
-  bool WaitFor(const std::function<bool(const ConsoleWindow&)>& done, std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done(*this)) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      usleep(50000);
-    }
-    return true;
-  }
-  bool WaitForScreen(const std::string& text, std::chrono::milliseconds limit = 60s) const {
-    return WaitFor(
-        [&](const ConsoleWindow& window) { return window.Screen().find(text) != std::string::npos; }, limit);
-  }
-
- private:
-  static std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-      quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-  }
-
-  std::string Tmux(const std::string& arguments) const {
-    FILE* output = popen(("tmux -L " + socket_ + " " + arguments + " 2>/dev/null").c_str(), "r");
-    std::string text;
-    char block[4096];
-    for (std::size_t count = 0;
-         output != nullptr && (count = std::fread(block, 1, sizeof block, output)) > 0;) {
-      text.append(block, count);
-    }
-    if (output != nullptr) {
-      pclose(output);
-    }
-    return text;
-  }
-
-  std::string socket_;
-};
-
-std::string ZDrivePath(std::string posixPath) {
-  std::replace(posixPath.begin(), posixPath.end(), '/', '\\');
-  return "Z:" + posixPath;
-}
 
 TEST(CmdtailUnderWine, ShowsTheLastLinesAndFollowsAnAppend) {
   TempDirectory directory;

@@ -76,6 +76,18 @@ TEST_F(DayRolloverTest, TestsAgainTheDaysAClockSetAheadPassedOver) {
   EXPECT_EQ(next->path, "log/web.20261231");
 }
 
+// The date is the path's; the name, which may go on after it (Windows drops a trailing dot), keeps the
+// rest.
+TEST(DayRollover, ReplacesTheNamesDateWhereItStands) {
+  std::optional<DayRollover> rollover =
+      DayRollover::ForLog("web.20261230.", "C:\\log\\web.20261230", chrono::year{2026} / December / 30);
+  ASSERT_TRUE(rollover);
+  const std::optional<DayLog> next =
+      rollover->FindNext(chrono::year{2026} / December / 31, [](const std::string&) { return true; });
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->name + " " + next->path, "web.20261231. C:\\log\\web.20261231");
+}
+
 TEST(MillisecondsToNextMidnight, CountsToTheLocalMidnightButAtMostAMinute) {
   using std::chrono_literals::operator""s;
   for (const chrono::seconds ahead : {30s, 90s}) {

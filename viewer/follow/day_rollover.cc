@@ -36,12 +36,13 @@ std::optional<chrono::year_month_day> ParseStamp(std::string_view stamp) {
   return date.ok() ? std::optional{date} : std::nullopt;
 }
 
-// The name with its trailing date stamp replaced by `date`'s.
-std::string WithDate(const std::string& name, chrono::year_month_day date) {
+// The name with the date stamp that ends `after` characters before its end replaced by `date`'s.
+std::string WithDate(const std::string& name, std::size_t after, chrono::year_month_day date) {
   char stamp[kDateStampSize];
   FormatBounded(stamp, "%04d%02u%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
                 static_cast<unsigned>(date.day()));
-  return name.substr(0, name.size() - kStampLength) + stamp;
+  std::string named = name;
+  return named.replace(name.size() - after - kStampLength, kStampLength, stamp);
 }
 
 }  // namespace
@@ -85,16 +86,22 @@ int MillisecondsToNextMidnight() {
   return static_cast<int>(std::clamp<decltype(left)>(left, 0, kLongestWaitMilliseconds));
 }
 
+// The date is the path's, which is the name as the system reads it. The name may go on after the date
+// where the system's reading drops characters (on Windows, the dots and blanks that end a name): its
+// date is replaced where it stands.
 std::optional<DayRollover> DayRollover::ForLog(const std::string& name, const std::string& path,
                                                chrono::year_month_day today) {
-  const std::optional<chrono::year_month_day> date = DateOfLogName(name);
-  if (!date || *date != today || DateOfLogName(path) != date) {
+  const std::optional<chrono::year_month_day> date = DateOfLogName(path);
+  const std::size_t stamp =
+      date ? name.rfind(path.substr(path.size() - kStampLength - 1)) : std::string::npos;
+  if (!date || *date != today || stamp == std::string::npos) {
     return std::nullopt;
   }
-  return DayRollover(DayLog{name, path, *date});
+  return DayRollover(DayLog{name, path, *date}, name.size() - stamp - kStampLength - 1);
 }
 
-DayRollover::DayRollover(DayLog followed) : followed_(std::move(followed)), untested_(DayAfterFollowed()) {}
+DayRollover::DayRollover(DayLog followed, std::size_t afterNamesDate)
+    : followed_(std::move(followed)), afterNamesDate_(afterNamesDate), untested_(DayAfterFollowed()) {}
 
 std::optional<DayLog> DayRollover::FindNext(chrono::year_month_day today, const Exists& exists) {
   const chrono::sys_days first = DayAfterFollowed();
@@ -123,5 +130,5 @@ chrono::sys_days DayRollover::DayAfterFollowed() const {
 }
 
 DayLog DayRollover::Named(chrono::year_month_day date) const {
-  return DayLog{WithDate(followed_.name, date), WithDate(followed_.path, date), date};
+  return DayLog{WithDate(followed_.name, afterNamesDate_, date), WithDate(followed_.path, 0, date), date};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ class DayRollover {
  public:
   using Exists = std::function<bool(const std::string& path)>;
 
-  // Rolls only a log named for today: a log of another day is followed as it is.
+  // Rolls only a log named for today: a log of another day is followed as it is. `path` is `name` as
+  // the system reads it, which the date is taken from.
   static std::optional<DayRollover> ForLog(const std::string& name, const std::string& path,
                                            std::chrono::year_month_day today);
 
@@ -42,11 +44,13 @@ class DayRollover {
   void Follow(const DayLog& next);
 
  private:
-  explicit DayRollover(DayLog followed);
+  DayRollover(DayLog followed, std::size_t afterNamesDate);
   [[nodiscard]] DayLog Named(std::chrono::year_month_day date) const;
   [[nodiscard]] std::chrono::sys_days DayAfterFollowed() const;
 
   DayLog followed_;
+  // The characters after the date in the followed name, which the system's reading of it drops.
+  std::size_t afterNamesDate_;
   // Every date after the followed one and before this one was found without a log once its day was over.
   std::chrono::sys_days untested_;
 };

@@ -161,7 +161,7 @@ void Tail::ShowTitle() {
   if (title != title_) {
     title_ = title;
     // A console's title shows the names' control characters visibly, as the text is shown.
-    session_.ShowTitle(VisibleText(title, terminal::ReadsUtf8(false)));
+    session_.ShowTitle(VisibleText(title, terminal::ReadsUtf8(true)));
   }
 }
 

@@ -1,21 +1,15 @@
 #include "output/messages.h"
 
-#include <cstdio>
-
+#include "platform/output.h"
 #include "platform/terminal.h"
 #include "text/visible_text.h"
 
-namespace {
-
-// One line on standard error; on a terminal with its control characters (a file's name may hold any)
-// shown visibly, as the log's text is.
-void Say(const std::string& line) {
+void Say(const std::string& what) {
+  // On a terminal a file's name, which may hold any byte, is shown visibly, as the log's text is.
   const std::string shown =
-      terminal::ErrorIsTerminal() ? VisibleText(line, terminal::ReadsUtf8(false)) : line;
-  std::fprintf(stderr, "cmdtail: %s\n", shown.c_str());
+      terminal::ErrorIsTerminal() ? VisibleText(what, terminal::ReadsUtf8(true)) : what;
+  viewer_platform::WriteErrorLine("cmdtail: " + shown);
 }
-
-}  // namespace
 
 void Report(const std::string& name, const char* what, const std::string& detail) {
   Say(detail.empty() ? name + ": " + what : what + (" " + name) + ": " + detail);

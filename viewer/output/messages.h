@@ -8,6 +8,10 @@
 // The name that stands for standard input in messages and headers.
 inline constexpr const char* kStandardInputShownName = "standard input";
 
+// "cmdtail: what", one line. On Windows the text is UTF-8, as the program's arguments are read, and
+// every character of it shows on a console.
+void Say(const std::string& what);
+
 // "cmdtail: NAME: what", or with the system's reason, "cmdtail: what NAME: detail".
 void Report(const std::string& name, const char* what, const std::string& detail = {});
 

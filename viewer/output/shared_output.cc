@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/charset_converter.h"
 #include "platform/output.h"
 #include "platform/terminal.h"
 #include "text/visible_text.h"
@@ -18,7 +19,9 @@ vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name
     return vp::WriteResult::kWritten;
   }
   lastName_ = name;
-  const std::string shown = visibleNames_ ? VisibleText(name, terminal::ReadsUtf8(false)) : name;
+  // Names are in the program's own set, as decoded text is: UTF-8 on Windows, the locale's on POSIX.
+  const std::string shown = visibleNames_ ? VisibleText(name, terminal::ReadsUtf8(true)) : name;
   const std::string header = (first ? "==> " : "\n==> ") + shown + " <==\n";
-  return standard_.Write(header);
+  // Every character of the name shows on a console; elsewhere the header is in the system's set.
+  return console_ != nullptr ? console_->Write(header) : standard_.Write(InSystemCharset(header));
 }

@@ -20,7 +20,8 @@ class SharedOutput {
     return standard_;
   }
   // Writes "==> NAME <==" when `file` is not the one whose bytes went out last, or went out under
-  // another name (with a blank line before it, but for the first), where headers are shown.
+  // another name (with a blank line before it, but for the first), where headers are shown. NAME is in
+  // the program's own set, which is UTF-8 on Windows.
   viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
 
  private:

@@ -36,9 +36,17 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
 
 // The character set decoded text is written in: the locale's on POSIX, UTF-8 on Windows.
 std::string OutputCharset();
-// The character set of the command line's arguments, which raw log bytes are taken to share: the
-// locale's on POSIX, the ANSI code page on Windows.
+// The character set of the command line's arguments as the program reads them: the locale's on POSIX,
+// UTF-8 on Windows (see platform/program_entry.h). The names of files and cmdtail's own messages are in
+// it too.
 std::string ArgumentCharset();
+// The system's character set of text in bytes, which raw log bytes are taken to be in: the locale's on
+// POSIX, the ANSI code page on Windows.
+std::string SystemCharset();
+// cmdtail's own text (a message, a header, the names in them) in the system's character set, for an
+// output that is no console; on Windows a character the ANSI code page lacks as `?`. Unchanged on
+// POSIX, where both sets are the locale's.
+std::string InSystemCharset(std::string_view text);
 
 // Whether the converter, from its initial state, gives each ASCII byte as that byte at once, alone and in
 // a run, so that runs of ASCII between whole characters can pass it by. True of the sets built on ASCII

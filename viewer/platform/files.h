@@ -19,7 +19,8 @@ struct FileId {
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 
-// The path as the system reads it: on POSIX every backslash becomes a separator.
+// The path as the system reads it: on POSIX every backslash becomes a separator; on Windows its full
+// form, in which the dots and blanks that end the last name are dropped. "-" stays as it is.
 std::string ToNativePath(const char* path);
 
 // The file name that stands for standard input.
@@ -44,8 +45,9 @@ std::ptrdiff_t ReadAt(FileHandle file, std::uint64_t offset, std::span<char> int
 
 enum class StreamRead { kData, kEnd, kIdle, kFailed };
 // Reads the next bytes of a stream into `into`, setting `count`. Waits at most limitMilliseconds (no
-// limit when negative) for them: kIdle when none came in time, a stop was requested or the output's
-// reader went away; kEnd at the end of the input.
+// limit when negative) for them: kIdle when none came in time, a stop was requested (whatever the read
+// gave) or the output's reader went away; kEnd at the end of the input. A console's keyboard gives a
+// line once it is typed whole; a line being typed counts as come in time.
 StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMilliseconds, std::size_t& count);
 
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.
@@ -58,7 +60,8 @@ bool OpenFileHoldsDeletedName();
 // device) is kNotAFile, and never waited on.
 enum class SettingsRead { kRead, kMissing, kTooLarge, kNotAFile, kFailed };
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
-// Where that file is, for the help to tell; empty when the program's own path cannot be found.
+// Where that file is, in the system's character set, for the help to tell; empty when the program's own path
+// cannot be found.
 std::string PathBesideProgram(const char* name);
 
 // The reason for the last failed call of this layer, as one line of text.

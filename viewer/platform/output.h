@@ -3,7 +3,8 @@
 #include <span>
 #include <string_view>
 
-// Writing standard output, the operating system's way, one source per system (posix/, win32/).
+// Writing standard output and cmdtail's own lines on standard error, the operating system's way, one source
+// per system (posix/, win32/).
 namespace viewer_platform {
 
 enum class WriteResult { kWritten, kOutputGone, kStopped, kFailed };
@@ -15,5 +16,10 @@ WriteResult WriteOut(std::span<const char> bytes);
 void WriteOutAtEnd(std::string_view bytes);
 // True once standard output is a pipe or socket whose reader has gone away.
 bool OutputGone();
+
+// Writes one line of cmdtail's own text and its line end to standard error. On a Windows console the
+// line goes out as wide characters, so that every character of it shows whatever the console's code
+// page; elsewhere it is in the system's character set (see InSystemCharset).
+void WriteErrorLine(std::string_view line);
 
 }  // namespace viewer_platform

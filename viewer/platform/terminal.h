@@ -46,7 +46,8 @@ class Session {
 void FlashUntilInFront();
 
 // Before an error ends cmdtail in a console window of its own, which closes with it, asks for a key and
-// waits for one, at most ten seconds, so that the error can be read. Nothing on POSIX.
+// waits for one, at most ten seconds, so that the error can be read; only when standard error is that
+// console, as an error written elsewhere is not on the screen. Nothing on POSIX.
 void HoldErrorInView();
 
 }  // namespace terminal

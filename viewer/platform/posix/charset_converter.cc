@@ -101,3 +101,7 @@ std::string OutputCharset() {
 }
 
 std::string ArgumentCharset() { return OutputCharset(); }
+
+std::string SystemCharset() { return OutputCharset(); }
+
+std::string InSystemCharset(std::string_view text) { return std::string(text); }

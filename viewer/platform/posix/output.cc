@@ -1,5 +1,5 @@
 // Standard output on POSIX: raw writes that give way to a stop request, and a check for a reader
-// that has gone away.
+// that has gone away; cmdtail's own lines on standard error.
 #include "platform/output.h"
 
 #include <poll.h>
@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
 
 #include "platform/posix/descriptors.h"
 #include "platform/stop.h"
@@ -67,6 +69,11 @@ void WriteOutAtEnd(std::string_view bytes) {
     }
     bytes.remove_prefix(written < 0 ? 0 : static_cast<std::size_t>(written));
   }
+}
+
+void WriteErrorLine(std::string_view line) {
+  const std::string text = std::string(line) + '\n';
+  std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 }  // namespace viewer_platform

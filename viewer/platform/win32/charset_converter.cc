@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/win32/wide_text.h"
+
 namespace {
 
 struct NamedCodePage {
@@ -261,4 +263,10 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
 
 std::string OutputCharset() { return "UTF-8"; }
 
-std::string ArgumentCharset() { return "CP" + std::to_string(GetACP()); }
+std::string ArgumentCharset() { return "UTF-8"; }
+
+std::string SystemCharset() { return "CP" + std::to_string(GetACP()); }
+
+std::string InSystemCharset(std::string_view text) {
+  return viewer_platform::win32::CodePageText(viewer_platform::win32::WideText(text), CP_ACP);
+}

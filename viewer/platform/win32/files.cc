@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/stop.h"
+#include "platform/win32/wide_text.h"
 
 namespace viewer_platform {
 namespace {
@@ -30,11 +33,12 @@ constexpr DWORD kIsADirectory = 0x20000001;
 
 // Without FILE_FLAG_BACKUP_SEMANTICS a directory cannot be opened, so it is refused here.
 HANDLE OpenShared(const std::string& path, DWORD access) {
-  return CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(win32::WideText(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(win32::WideText(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -63,6 +67,40 @@ bool WaitForPipeBytes(HANDLE pipe, int limitMilliseconds, DWORD& available) {
   return false;
 }
 
+bool IsConsoleInput(HANDLE handle) {
+  DWORD mode = 0;
+  return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode) != FALSE;
+}
+
+// Waits at most limitMilliseconds for a key pressed on the console, a poll interval at a time so that a
+// stop is seen; false when none came in time. Events that the console's line editing passes over (key
+// releases, the mouse, focus and size changes) are taken off its input on the way, so that a read, which
+// waits for the whole line, begins only once a line is being typed. A line a read left partly unread
+// raises no event: the next read without a limit takes it.
+bool WaitForConsoleKey(HANDLE console, int limitMilliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(limitMilliseconds);
+  for (;;) {
+    INPUT_RECORD record{};
+    DWORD count = 0;
+    if (PeekConsoleInputW(console, &record, 1, &count) == FALSE) {
+      // Nothing to be learnt of the input: the read is left to wait as it does.
+      return true;
+    }
+    if (count > 0 && record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != FALSE) {
+      return true;
+    }
+    if (count > 0) {
+      ReadConsoleInputW(console, &record, 1, &count);
+      continue;
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (StopRequested() || now >= deadline) {
+      return false;
+    }
+    WaitForSingleObject(console, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPollMilliseconds)));
+  }
+}
+
 StreamRead EndOrFailure() {
   const DWORD error = GetLastError();
   return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? StreamRead::kEnd : StreamRead::kFailed;
@@ -70,7 +108,22 @@ StreamRead EndOrFailure() {
 
 }  // namespace
 
-std::string ToNativePath(const char* path) { return path; }
+// The system's full form of the path, as its file calls resolve it: the dots and blanks that end the
+// last name dropped, "." and ".." taken; a \\?\ path as it is.
+std::string ToNativePath(const char* path) {
+  if (std::string_view(path) == kStandardInputName) {
+    return path;
+  }
+  const std::wstring wide = win32::WideText(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = size > 0 ? GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+  if (length == 0 || length >= size) {
+    return path;
+  }
+  full.resize(length);
+  return win32::Utf8Text(full);
+}
 
 FileHandle OpenForReading(const std::string& path) {
   if (path == kStandardInputName) {
@@ -133,9 +186,18 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
       return StreamRead::kIdle;
     }
     wanted = available < wanted ? available : wanted;
+  } else if (limitMilliseconds >= 0 && IsConsoleInput(handle) &&
+             !WaitForConsoleKey(handle, limitMilliseconds)) {
+    return StreamRead::kIdle;
   }
   DWORD got = 0;
-  if (ReadFile(handle, into.data(), wanted, &got, nullptr) == FALSE) {
+  const BOOL read = ReadFile(handle, into.data(), wanted, &got, nullptr);
+  // A console's read waits for a whole line, through a Ctrl-C too: the stop is obeyed once it returns,
+  // whatever it gave.
+  if (StopRequested()) {
+    return StreamRead::kIdle;
+  }
+  if (read == FALSE) {
     return EndOrFailure();
   }
   count = got;
@@ -164,13 +226,7 @@ std::wstring WidePathBesideProgram(const char* name) {
 }  // namespace
 
 std::string PathBesideProgram(const char* name) {
-  const std::wstring wide = WidePathBesideProgram(name);
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string path(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), path.data(), length, nullptr,
-                      nullptr);
-  return path;
+  return win32::CodePageText(WidePathBesideProgram(name), CP_ACP);
 }
 
 SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
@@ -220,10 +276,10 @@ std::string LastErrorText() {
   if (error == kIsADirectory) {
     return "Is a directory";
   }
-  char text[256] = "";
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      error, 0, text, sizeof text, nullptr);
-  std::string line(text, length);
+  wchar_t text[256] = L"";
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      error, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
+  std::string line = win32::Utf8Text({text, length});
   line.erase(line.find_last_not_of("\r\n .") + 1);
   return line.empty() ? "unknown error" : line;
 }

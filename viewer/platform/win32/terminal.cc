@@ -8,6 +8,7 @@
 
 #include "platform/output.h"
 #include "platform/stop.h"
+#include "platform/win32/wide_text.h"
 
 namespace terminal {
 namespace {
@@ -52,15 +53,7 @@ class ConsoleText final : public OutputSink {
   }
 
   bool WriteWide(DWORD count) {
-    for (DWORD done = 0; done < count;) {
-      DWORD written = 0;
-      if (WriteConsoleW(StandardOutputHandle(), wide_.data() + done, count - done, &written, nullptr) ==
-          FALSE) {
-        return false;
-      }
-      done += written;
-    }
-    return true;
+    return vp::win32::WriteToConsole(StandardOutputHandle(), {wide_.data(), count});
   }
 
   std::array<wchar_t, 4096> wide_{};
@@ -130,7 +123,7 @@ void Session::ShowTitle(const std::string& text) {
     saved_->title = title.data();
     saved_->titleChanged = true;
   }
-  SetConsoleTitleA((text + " - cmdtail").c_str());
+  SetConsoleTitleW(vp::win32::WideText(text + " - cmdtail").c_str());
 }
 
 void FlashUntilInFront() {
@@ -146,9 +139,12 @@ void FlashUntilInFront() {
   FlashWindowEx(&flash);
 }
 
+// Only where the error can be read: standard error is the console, which cmdtail has to itself.
 void HoldErrorInView() {
   DWORD processes[2];
-  if (GetConsoleProcessList(processes, 2) != 1) {
+  DWORD mode = 0;
+  if (GetConsoleProcessList(processes, 2) != 1 ||
+      GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) == FALSE) {
     return;
   }
   const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
