@@ -21,9 +21,10 @@ class LastLinesTest : public CmdtailTest, public ::testing::WithParamInterface<L
 TEST_P(LastLinesTest, ShowsExactlyTheLastLines) {
   WriteFile(log_, GetParam().content);
   auto viewer = Start(GetParam().options, log_);
-  EXPECT_TRUE(viewer->WaitForOut(GetParam().expected));
-  viewer->ReadFor(200ms);
-  EXPECT_EQ(viewer->out(), GetParam().expected);
+  ASSERT_TRUE(viewer->WaitForOut(GetParam().expected)) << viewer->out();
+  // Waiting for the log to change, it has shown all the last lines it found.
+  ASSERT_TRUE(viewer->WaitUntil([&] { return viewer->IsPolling(); }));
+  EXPECT_TRUE(ShowsNothingMoreThan(*viewer, log_, GetParam().expected)) << viewer->out();
   EXPECT_EQ(viewer->err(), "");
 }
 

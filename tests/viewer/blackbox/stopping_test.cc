@@ -38,8 +38,7 @@ TEST_F(CmdtailTest, StopsWhileItsNonBlockingOutputIsFull) {
   WriteFile(log_, NumberedLines(1, 100000));
   ChildProcess viewer({CMDTAIL_PATH, "-n", "100000", "-f", log_}, {.nonBlockingOut = true});
   viewer.PauseOut();
-  ASSERT_TRUE(viewer.WaitUntil([&] { return viewer.HasOpen(log_); }));
-  viewer.ReadFor(200ms);
+  ASSERT_TRUE(viewer.WaitUntil([&] { return viewer.IsWaitingForItsOutput(); }));
   viewer.SignalGroup(SIGINT);
   EXPECT_EQ(viewer.WaitForExit(), 0);
 }
