@@ -6,9 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The trees' compile commands, configured anew where they are not yet (nothing is built).
-cmake --preset native >/dev/null
-cmake --preset windows >/dev/null
+# The trees' compile commands: a tree built since its last change has them up to date, and one not yet
+# configured is configured here (nothing is built). Left alone otherwise, as their suites may be running.
+for tree in native:build windows:build-windows; do
+  [ -f "${tree#*:}/compile_commands.json" ] || cmake --preset "${tree%%:*}" >/dev/null
+done
 
 mapfile -t posix_sources < <(git ls-files 'common/*.cc' 'launcher/*.cc' 'viewer/*.cc' | grep -v '/win32/')
 mapfile -t win32_sources < <(git ls-files '*/win32/*.cc' | grep -E '^(common|launcher|viewer)/')

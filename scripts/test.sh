@@ -45,10 +45,9 @@ done
 
 start release scripts/release-build.sh windows
 start fuzz-build sh -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$0"' "$jobs"
+start lint scripts/lint.sh
 step "the native suites, and the Windows executables' under Wine"
 ctest --preset native -j "$jobs"
-# Static analysis reconfigures the native and Windows trees, whose suites are done.
-start lint scripts/lint.sh
 step "the native suites under the sanitizers"
 ctest --preset sanitize -j "$jobs"
 
