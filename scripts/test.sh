@@ -10,8 +10,9 @@ scripts/install-deps.sh
 jobs=$(nproc)
 step() { echo "== $* ($(date +%T))"; }
 
-# The suites mostly wait on the programs they run, so the steps that need no suite run beside them, at
-# the lowest priority, out of their way: each in a process group of its own, its output kept in
+# The steps that need neither the test trees' builds nor their suites run beside them, at the lowest
+# priority, out of their way, taking the cores the builds leave idle and those of the suites, which
+# mostly wait on the programs they run: each in a process group of its own, its output kept in
 # build-logs/NAME.log and shown when it is waited for.
 declare -A background=()
 start() {  # name, command...
@@ -37,15 +38,19 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p build-logs
 
+step "configuring the test trees"
 for tree in windows native sanitize; do
-  step "building the $tree tree"
   cmake --preset "$tree" >/dev/null
-  cmake --build --preset "$tree" -j "$jobs"
 done
-
+# Static analysis needs only the configured trees' compile commands.
 start release scripts/release-build.sh windows
 start fuzz-build sh -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$0"' "$jobs"
 start lint scripts/lint.sh
+for tree in windows native sanitize; do
+  step "building the $tree tree"
+  cmake --build --preset "$tree" -j "$jobs"
+done
+
 step "the native suites, and the Windows executables' under Wine"
 ctest --preset native -j "$jobs"
 step "the native suites under the sanitizers"
