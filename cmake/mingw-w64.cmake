@@ -1,6 +1,8 @@
-# Cross-compiles the Windows executables with MinGW-w64 (Debian package g++-mingw-w64-x86-64-posix).
+# Cross-compiles the Windows executables with MinGW-w64 (Debian package g++-mingw-w64-x86-64-posix); C for
+# GoogleTest's project, which enables it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

@@ -9,8 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" --target daylog cmdtail >/dev/null
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)" --target daylog cmdtail >/dev/null
 
 root=$(mktemp -d /tmp/daylog-demo-XXXXXX)
 home="$root/sample project"

@@ -1,27 +1,68 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native suites (once more under valgrind memcheck), the
-# same suites built with AddressSanitizer and UndefinedBehaviorSanitizer, the black-box cases against
-# the Windows executables under Wine, the fuzz targets for a bounded time, static analysis, and the
-# release packages.
+# Builds everything and runs every test: the native suites (the launcher's once more under valgrind
+# memcheck) with the Windows executables' suites under Wine, the same native suites built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, static analysis,
+# and the release packages. Every tree is configured through its preset in CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-cmake --build build-windows -j "$jobs"
-cmake -S . -B build -DDAYLOG_WINDOWS_BUILD_DIR="$PWD/build-windows"
-cmake --build build -j "$jobs"
-cmake -S . -B build-sanitize -DDAYLOG_SANITIZE=ON
-cmake --build build-sanitize -j "$jobs"
+step() { echo "== $* ($(date +%T))"; }
 
-# One Wine prefix for the whole run: its first start takes several seconds.
-export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+# The steps that need neither the test trees' builds nor their suites run beside them, at the lowest
+# priority, out of their way, taking the cores the builds leave idle and those of the suites, which
+# mostly wait on the programs they run: each in a process group of its own, its output kept in
+# build-logs/NAME.log and shown when it is waited for.
+declare -A background=()
+start() {  # name, command...
+  local name=$1
+  shift
+  setsid nice -n 19 "$@" >"build-logs/$name.log" 2>&1 &
+  background[$name]=$!
+}
+finish() {  # name
+  local status=0
+  wait "${background[$1]}" || status=$?
+  unset "background[$1]"
+  cat "build-logs/$1.log"
+  return "$status"
+}
+cleanup() {
+  local group
+  for group in "${background[@]}"; do
+    kill -- "-$group" 2>/dev/null || true
+  done
+  WINEPREFIX="$PWD/build/wineprefix" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+}
+trap cleanup EXIT
+mkdir -p build-logs
 
-(cd build && ctest -j "$jobs" --output-on-failure)
-(cd build-sanitize && ctest -j "$jobs" --output-on-failure)
+step "configuring the test trees"
+for tree in windows native sanitize; do
+  cmake --preset "$tree" >/dev/null
+done
+# Static analysis needs only the configured trees' compile commands.
+start release scripts/release-build.sh windows
+start fuzz-build sh -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$0"' "$jobs"
+start lint scripts/lint.sh
+for tree in windows native sanitize; do
+  step "building the $tree tree"
+  cmake --build --preset "$tree" -j "$jobs"
+done
+
+step "the native suites, and the Windows executables' under Wine"
+ctest --preset native -j "$jobs"
+step "the native suites under the sanitizers"
+ctest --preset sanitize -j "$jobs"
+
+step "the release trees and the fuzz targets, built meanwhile"
+finish release
+finish fuzz-build
+step "fuzzing"
 scripts/fuzz.sh 20
-scripts/lint.sh
+step "static analysis, run meanwhile"
+finish lint
+step "the packages"
 scripts/package.sh
+step "done"

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -37,21 +36,6 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream contents;
   contents << file.rdbuf();
   return contents.str();
-}
-
-ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
-  if (const char* before = std::getenv(name)) {
-    before_ = before;
-  }
-  setenv(name, value.c_str(), 1);
-}
-
-ScopedVariable::~ScopedVariable() {
-  if (before_) {
-    setenv(name_.c_str(), before_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
 }
 
 std::string TodayStamp() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 // Files and dates as the tests need them; every failure throws, so a test never goes on unprepared.
@@ -24,19 +23,6 @@ void WriteFile(const std::string& path, const std::string& bytes, const char* mo
 inline void AppendFile(const std::string& path, const std::string& bytes) { WriteFile(path, bytes, "ab"); }
 // The whole file, or nothing when it cannot be read.
 std::string ReadFile(const std::string& path);
-
-// Sets an environment variable for one scope and restores what it was before.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value);
-  ~ScopedVariable();
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> before_;
-};
 
 // Today's local date stamp, by the same local-time rules the launcher uses.
 std::string TodayStamp();

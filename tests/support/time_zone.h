@@ -3,7 +3,7 @@
 #include <ctime>
 #include <optional>
 
-#include "test_files.h"
+#include "scoped_variable.h"
 
 // Sets the time zone for one test and restores the one before it.
 class TimeZone {

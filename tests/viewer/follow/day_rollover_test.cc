@@ -89,12 +89,13 @@ TEST(DayRollover, ReplacesTheNamesDateWhereItStands) {
 }
 
 TEST(MillisecondsToNextMidnight, CountsToTheLocalMidnightButAtMostAMinute) {
-  using std::chrono_literals::operator""s;
+  using namespace std::chrono_literals;
   for (const chrono::seconds ahead : {30s, 90s}) {
     const MidnightZone zone = ZoneWithMidnightIn(ahead);
     const TimeZone local(zone.tz.c_str());
-    const auto expected = std::min(
-        chrono::ceil<chrono::milliseconds>(zone.midnight - chrono::system_clock::now()).count(), 60000L);
+    const auto expected =
+        std::min(chrono::ceil<chrono::milliseconds>(zone.midnight - chrono::system_clock::now()), 60000ms)
+            .count();
     EXPECT_LE(MillisecondsToNextMidnight(), expected) << zone.tz;
     EXPECT_GT(MillisecondsToNextMidnight(), expected - 1000) << zone.tz;
   }

@@ -137,9 +137,13 @@ TEST(CmdtailInAConsole, HoldsAnErrorInViewUntilAKeyIsPressed) {
   const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " '" +
                              ZDrivePath(directory.File("missing.log")) + "'");
   ASSERT_TRUE(window.WaitForScreen("Press any key to close this window.")) << window.Screen();
-  window.Press("x");
-  // Far sooner than the ten seconds it waits for a key.
-  EXPECT_TRUE(window.WaitForScreen("status=1", 5s)) << window.Screen();
+  // Keys typed before the wait begins are dropped, and the prompt comes just before it: a key is pressed
+  // until one is taken, far sooner than the ten seconds it waits for one.
+  const auto pressUntilClosed = [](const ConsoleWindow& shown) {
+    shown.Press("x");
+    return shown.Screen().find("status=1") != std::string::npos;
+  };
+  EXPECT_TRUE(window.WaitFor(pressUntilClosed, 5s)) << window.Screen();
 }
 
 }  // namespace

@@ -147,12 +147,19 @@ void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }
 
 void ChildProcess::CloseOut() { ClosePipe(outPipe_); }
 
-bool ChildProcess::IsWaitingForItsOutput() const {
+std::string ChildProcess::WaitChannel() const {
   std::ifstream wchan("/proc/" + std::to_string(pid_) + "/wchan");
   std::string where;
-  return std::getline(wchan, where) &&
-         (where.ends_with("pipe_write") || where.find("poll") != std::string::npos);
+  std::getline(wchan, where);
+  return where;
 }
+
+bool ChildProcess::IsWaitingForItsOutput() const {
+  const std::string where = WaitChannel();
+  return where.ends_with("pipe_write") || where.find("poll") != std::string::npos;
+}
+
+bool ChildProcess::IsPolling() const { return WaitChannel().find("poll") != std::string::npos; }
 
 bool ChildProcess::HasPending(int signal) const {
   std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
@@ -189,4 +196,11 @@ bool ChildProcess::HasOpen(const std::string& path) const {
     }
   }
   return false;
+}
+
+bool ShowsNothingMoreThan(ChildProcess& program, const std::string& file, const std::string& shown,
+                          std::chrono::milliseconds limit) {
+  const std::string marker = "the marker after what is expected\n";
+  AppendFile(file, marker);
+  return program.WaitForOut(shown + marker, limit);
 }

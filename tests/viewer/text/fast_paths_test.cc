@@ -115,6 +115,8 @@ TEST(ColourStage, ColoursByAWordFoundPastFalseCandidates) {
 struct AsciiCase {
   const char* charset;
   bool keeps;
+  // Windows' code page 1258 gives a letter back at once; glibc's holds it for a tone mark that may follow.
+  bool keepsOnWindows = keeps;
 };
 
 void PrintTo(const AsciiCase& testCase, std::ostream* out) { *out << testCase.charset; }
@@ -123,8 +125,17 @@ class AsciiKept : public ::testing::TestWithParam<AsciiCase> {};
 
 TEST_P(AsciiKept, IsToldByTheConverterItself) {
   const std::unique_ptr<CharsetConverter> converter = OpenConverter(GetParam().charset, "UTF-8");
+#ifdef _WIN32
+  if (converter == nullptr) {
+    GTEST_SKIP() << "Windows' code pages have no converter for " << GetParam().charset;
+  }
+#endif
   ASSERT_NE(converter, nullptr);
+#ifdef _WIN32
+  EXPECT_EQ(KeepsAscii(*converter), GetParam().keepsOnWindows);
+#else
   EXPECT_EQ(KeepsAscii(*converter), GetParam().keeps);
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Charsets, AsciiKept,
@@ -132,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Charsets, AsciiKept,
                                            AsciiCase{"GB18030", true}, AsciiCase{"ISO-8859-1", true},
                                            AsciiCase{"UTF-16LE", false}, AsciiCase{"ISO-2022-KR", false},
                                            AsciiCase{"UTF-7", false}, AsciiCase{"IBM037", false},
-                                           AsciiCase{"CP1258", false}));
+                                           AsciiCase{"CP1258", false, true}));
 
 // Runs of ASCII pass the converter by, also where one begins with the second byte of a character
 // (B0 41 in code page 949) or the text is cut inside a stretch, a character or a run.

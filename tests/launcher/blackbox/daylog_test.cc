@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "daylog_harness.h"
+#include "scoped_variable.h"
 
 namespace {
 

@@ -45,6 +45,8 @@ class ChildProcess {
   // True while the program waits inside a write to a full pipe, or in a poll (for a full non-blocking
   // pipe to take bytes, when nothing else is waited for) (Linux).
   [[nodiscard]] bool IsWaitingForItsOutput() const;
+  // True while the program sleeps in a poll, as it does waiting for what it follows to change (Linux).
+  [[nodiscard]] bool IsPolling() const;
   // True while `signal` has been sent to the program but not yet taken by it (Linux).
   [[nodiscard]] bool HasPending(int signal) const;
   void WriteIn(const std::string& bytes);
@@ -60,6 +62,8 @@ class ChildProcess {
   [[nodiscard]] const std::string& err() const { return err_; }
 
  private:
+  // Where in the kernel the program sleeps (Linux).
+  [[nodiscard]] std::string WaitChannel() const;
   // Reads what arrives within `limit` (at most a tenth of a second at a time).
   void Pump(std::chrono::milliseconds limit);
   bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -72,3 +76,8 @@ class ChildProcess {
   std::string out_;
   std::string err_;
 };
+
+// Appends a marker line to `file`, which the program follows, and tells whether its output then becomes
+// exactly `shown` and the marker: that nothing else came before the marker.
+bool ShowsNothingMoreThan(ChildProcess& program, const std::string& file, const std::string& shown,
+                          std::chrono::milliseconds limit = 5s);
