@@ -12,6 +12,7 @@
 #include "fuzz_input.h"
 #include "output/decode_stage.h"
 #include "platform/charset_converter.h"
+#include "recording_sink.h"
 
 namespace {
 
@@ -42,15 +43,6 @@ std::string PlainConversion(CharsetConverter& converter, std::string_view bytes)
   }
   return converted;
 }
-
-class Recorder final : public OutputSink {
- public:
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override {
-    text.append(bytes.data(), bytes.size());
-    return viewer_platform::WriteResult::kWritten;
-  }
-  std::string text;
-};
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "fuzz_input.h"
 #include "output/filter_stage.h"
 #include "platform/case_fold.h"
+#include "recording_sink.h"
 #include "text/patterns.h"
 
 namespace {
@@ -41,15 +42,6 @@ bool AnyFoundIn(const std::vector<std::string>& patterns, std::string_view line)
     return line.find(pattern) != std::string_view::npos;
   });
 }
-
-class Recorder final : public OutputSink {
- public:
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override {
-    text.append(bytes.data(), bytes.size());
-    return viewer_platform::WriteResult::kWritten;
-  }
-  std::string text;
-};
 
 }  // namespace
 
@@ -107,9 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const LineFilter filter(greps, excludes);
-  const std::string name = "fuzzed";
   Recorder recorder;
-  FilterStage stage(filter, name, recorder);
+  FilterStage stage(filter, recorder, recorder);
   for (std::size_t at = 0, piece = 0; at < text.size(); at += piece) {
     piece = std::min(1 + (at * 7 + text.size()) % longestPiece, text.size() - at);
     stage.Write(std::string_view(text).substr(at, piece));
