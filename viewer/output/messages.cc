@@ -6,8 +6,7 @@
 
 void Say(const std::string& what) {
   // On a terminal a file's name, which may hold any byte, is shown visibly, as the log's text is.
-  const std::string shown =
-      terminal::ErrorIsTerminal() ? VisibleText(what, terminal::ReadsUtf8(true)) : what;
+  const std::string shown = terminal::ErrorIsTerminal() ? VisibleText(what, terminal::ReadsUtf8(true)) : what;
   viewer_platform::WriteErrorLine("cmdtail: " + shown);
 }
 
