@@ -12,13 +12,15 @@ step() { echo "== $* ($(date +%T))"; }
 
 # The steps that need neither the test trees' builds nor their suites run beside them, at the lowest
 # priority, out of their way, taking the cores the builds leave idle and those of the suites, which
-# mostly wait on the programs they run: each in a process group of its own, its output kept in
-# build-logs/NAME.log and shown when it is waited for.
+# mostly wait on the programs they run: each in a session of its own, its output kept in
+# build-logs/NAME.log and shown when it is waited for. Where the kernel shares the CPU between sessions
+# (autogroup), a session's share is lowered as well, or the nice value would count only inside it.
 declare -A background=()
 start() {  # name, command...
   local name=$1
   shift
-  setsid nice -n 19 "$@" >"build-logs/$name.log" 2>&1 &
+  setsid sh -c '{ echo 19 >/proc/self/autogroup; } 2>/dev/null; exec nice -n 19 "$@"' sh "$@" \
+    >"build-logs/$name.log" 2>&1 &
   background[$name]=$!
 }
 finish() {  # name
@@ -44,7 +46,7 @@ for tree in windows native sanitize; do
 done
 # Static analysis needs only the configured trees' compile commands.
 start release scripts/release-build.sh windows
-start fuzz-build sh -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$0"' "$jobs"
+start fuzz scripts/fuzz.sh 20
 start lint scripts/lint.sh
 for tree in windows native sanitize; do
   step "building the $tree tree"
@@ -56,11 +58,10 @@ ctest --preset native -j "$jobs"
 step "the native suites under the sanitizers"
 ctest --preset sanitize -j "$jobs"
 
-step "the release trees and the fuzz targets, built meanwhile"
+step "the release trees, built meanwhile"
 finish release
-finish fuzz-build
-step "fuzzing"
-scripts/fuzz.sh 20
+step "fuzzing, run meanwhile"
+finish fuzz
 step "static analysis, run meanwhile"
 finish lint
 step "the packages"
