@@ -1,6 +1,7 @@
 #include "follow/retired_file.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vp = viewer_platform;
 
@@ -10,8 +11,9 @@ RetiredFile::~RetiredFile() {
   }
 }
 
-void RetiredFile::Take(const ShownFile& shown) {
+void RetiredFile::Take(const ShownFile& shown, std::unique_ptr<TextOutput> out) {
   shown_ = shown;
+  out_ = std::move(out);
   until_ = Clock::now() + kReadFor;
 }
 
@@ -19,17 +21,33 @@ Step RetiredFile::CatchUp() {
   if (!IsOpen()) {
     return Step::kWait;
   }
-  return Clock::now() >= until_ ? Close() : ShowToEnd(shown_, true, block_, out_, name_);
+  return Clock::now() >= until_ ? Close() : ShowToEnd(shown_, true, block_, *out_, out_->name());
 }
 
 Step RetiredFile::Close() {
   if (!IsOpen()) {
     return Step::kWait;
   }
-  const Step step = ShowToEnd(shown_, false, block_, out_, name_);
+  Step step = ShowToEnd(shown_, false, block_, *out_, out_->name());
+  if (step == Step::kWait) {
+    step = StepAfterWrite(out_->EndOfFile());
+  }
   vp::Close(shown_.file);
   shown_ = {};
+  out_.reset();
   return step;
+}
+
+Step RetiredFile::Idle() { return out_ != nullptr ? StepAfterWrite(out_->Idle()) : Step::kWait; }
+
+void RetiredFile::End(bool outputFailed) {
+  if (out_ == nullptr) {
+    return;
+  }
+  if (!outputFailed) {
+    StepAfterWrite(out_->EndOfFile());
+  }
+  out_->CloseColour();
 }
 
 int RetiredFile::MillisecondsLeft() const {

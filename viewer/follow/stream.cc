@@ -6,11 +6,13 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "follow/kept_lines.h"
 #include "output/messages.h"
+#include "output/shown_lines.h"
 #include "platform/files.h"
 #include "platform/output.h"
 #include "platform/stop.h"
@@ -61,15 +63,18 @@ class LineSkipper {
 // One stream's showing, from its first bytes to its end.
 class StreamShow {
  public:
-  StreamShow(vp::FileHandle stream, const char* encoding, FileOutput& out, const std::string& name)
+  StreamShow(vp::FileHandle stream, const OutputRun& run, const void* file, const std::string& name)
       : stream_(stream),
-        askedEncoding_(encoding),
-        out_(out),
+        run_(run),
+        file_(file),
         name_(name),
         storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
         block_(storage_.get(), kBlockSize) {}
 
   Step Show(const ShowOptions& options);
+  // Shows what the output still holds back at the end of the stream, unless it cannot be written, and
+  // closes a colour left open.
+  Step Finish(Step step);
 
  private:
   // Reads the stream's first bytes until they tell its encoding and readies the output for it; `rest` is
@@ -81,16 +86,20 @@ class StreamShow {
   // The next bytes of the stream, once the output has been told that a wait begins when none are at hand
   // (and, the first time the stream pauses while its start is pending, that the start has been shown).
   vp::StreamRead Read(std::size_t& count);
-  Step Write(std::span<const char> bytes) { return StepAfterWrite(out_.Write(bytes)); }
+  Step Write(std::span<const char> bytes) { return StepAfterWrite(out_->Write(bytes)); }
+  void StartShown() { out_->StartAlerting(); }
   Step ReadFailed() {
     Report(name_, "cannot read", vp::LastErrorText());
     return Step::kFail;
   }
 
   vp::FileHandle stream_;
-  const char* askedEncoding_;
-  FileOutput& out_;
+  const OutputRun& run_;
+  const void* file_;
   const std::string& name_;
+  // Built once the stream's start tells its encoding.
+  std::unique_ptr<TextOutput> out_;
+  std::optional<ShownLines> shown_;
   LineEnds lineEnds_;
   // Following from line K: the start is what comes before the stream first pauses, as for the last lines.
   bool startPending_ = false;
@@ -115,7 +124,7 @@ Step StreamShow::Show(const ShowOptions& options) {
   } else {
     step = ShowLastLines(options, first, ended);
     if (options.follow) {
-      out_.StartShown();
+      StartShown();
     }
   }
   while (step == Step::kWait && !ended) {
@@ -157,8 +166,12 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
     have += read == vp::StreamRead::kData ? count : 0;
     ended = read == vp::StreamRead::kEnd;
     const auto readSoFar = std::span<const char>(start).first(have);
-    if (const auto encoding = EncodingOfText(askedEncoding_, readSoFar, !ended && have < start.size())) {
-      out_.BeginText(*encoding);
+    if (const auto encoding =
+            EncodingOfText(run_.settings.Encoding(), readSoFar, !ended && have < start.size())) {
+      out_ = std::make_unique<TextOutput>(run_, file_, name_, *encoding, false);
+      if (run_.settings.Filters()) {
+        shown_.emplace(run_.settings, *encoding, run_.shared);
+      }
       lineEnds_ = encoding->lineEnds;
       const auto afterMark = readSoFar.subspan(encoding->markLength);
       rest.assign(afterMark.begin(), afterMark.end());
@@ -170,11 +183,11 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
 vp::StreamRead StreamShow::Read(std::size_t& count) {
   const vp::StreamRead read =
       vp::ReadStream(stream_, block_, startPending_ ? kStreamPauseMilliseconds : 0, count);
-  if (read != vp::StreamRead::kIdle || vp::StopRequested() || StepAfterWrite(out_.Idle()) != Step::kWait) {
+  if (read != vp::StreamRead::kIdle || vp::StopRequested() || StepAfterWrite(out_->Idle()) != Step::kWait) {
     return read;
   }
   if (std::exchange(startPending_, false)) {
-    out_.StartShown();
+    StartShown();
   }
   return vp::ReadStream(stream_, block_, -1, count);
 }
@@ -191,7 +204,7 @@ Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view firs
 // Without following, the last lines are those at the end of the input; when following, those that have
 // arrived when it first pauses, as a file's are those it holds when following starts.
 Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
-  KeptLines kept(options.lineCount, lineEnds_, out_.Filters() ? out_.ShownLines() : nullptr);
+  KeptLines kept(options.lineCount, lineEnds_, shown_ ? shown_->AsFunction() : nullptr);
   kept.Add(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
   while (!ended) {
@@ -222,7 +235,17 @@ Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_vi
 
 }  // namespace
 
-Step ShowStream(vp::FileHandle stream, const ShowOptions& options, const char* encoding, FileOutput& out,
+Step StreamShow::Finish(Step step) {
+  if (out_ == nullptr) {
+    return step;
+  }
+  const Step ended = step == Step::kOutputFailed ? step : StepAfterWrite(out_->EndOfFile());
+  out_->CloseColour();
+  return ended == Step::kWait || ended == Step::kStop ? step : ended;
+}
+
+Step ShowStream(vp::FileHandle stream, const ShowOptions& options, const OutputRun& run, const void* file,
                 const std::string& name) {
-  return StreamShow(stream, encoding, out, name).Show(options);
+  StreamShow show(stream, run, file, name);
+  return show.Finish(show.Show(options));
 }

@@ -1,35 +1,24 @@
 #include "follow/tail.h"
 
 #include <algorithm>
-#include <utility>
 
-#include "follow/shown_file.h"
-#include "follow/stream.h"
-#include "output/messages.h"
 #include "platform/descriptor_reserve.h"
-#include "platform/files.h"
-#include "platform/output.h"
 #include "platform/stop.h"
 #include "platform/terminal.h"
 #include "text/visible_text.h"
 
 namespace vp = viewer_platform;
 
-Tail::File::File(const char* given, const OutputSettings& settings, SharedOutput& shared)
-    : name(given == std::string_view(vp::kStandardInputName) ? kStandardInputShownName : given),
-      path(vp::ToNativePath(given)),
-      out(settings, shared, name) {}
-
-Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, terminal::Session& session)
-    : encoding_(settings.encoding),
-      alarm_(settings.alarm),
+Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, Alarm* alarm,
+           terminal::Session& session)
+    : alarm_(alarm),
       session_(session),
-      shared_(settings.headers, settings.visible) {
+      shared_(settings.headers, settings.visible),
+      run_{settings, alarm, shared_} {
   // Before the files take the descriptors, so that one is left for a followed name to be opened again.
   vp::HoldReserve();
   for (const char* given : files) {
-    files_.push_back(std::make_unique<File>(given, settings, shared_));
-    files_.back()->out.Begin(settings.encoding);
+    files_.emplace_back(given, run_, waiter_);
   }
 }
 
@@ -41,118 +30,85 @@ int Tail::Run(const ShowOptions& options) {
 }
 
 bool Tail::ShowAll(const ShowOptions& options) {
-  return std::all_of(files_.begin(), files_.end(), [&](const auto& file) { return Show(*file, options); });
+  // A stream is followed only when it is the one file; otherwise shown to its end.
+  const bool followStream = options.follow && files_.size() == 1;
+  for (FollowedFile& file : files_) {
+    if (!GoesOn(file.Show(options, followStream)) || vp::StopRequested()) {
+      return false;
+    }
+  }
+  return true;
 }
 
-bool Tail::Show(File& file, const ShowOptions& options) {
-  vp::FileId id;
-  const vp::FileHandle opened = OpenToShow(file.path, file.name, id);
-  if (opened == vp::kNoFile) {
-    // A stop while waiting to open is a stop like any other.
-    failed_ = failed_ || !vp::StopRequested();
-    file.step = Step::kFail;
-    return true;
-  }
-  file.opened = true;
-  if (vp::CanSeek(opened)) {
-    file.follower =
-        std::make_unique<Follower>(file.name, file.path, encoding_, file.out, waiter_, opened, id);
-    return Continues(file, StepAfterWrite(file.out.Announce())) &&
-           Continues(file, file.follower->ShowLastLines(options)) && (options.follow || EndShowing(file)) &&
-           !vp::StopRequested();
-  }
-  // Followed only when it is the one file; otherwise shown to its end.
-  ShowOptions shown = options;
-  shown.follow = options.follow && files_.size() == 1;
-  Step step = StepAfterWrite(file.out.Announce());
-  if (step == Step::kWait) {
-    step = ShowStream(opened, shown, encoding_, file.out, file.name);
-  }
-  vp::Close(opened);
-  const bool stopped = step != Step::kOutputFailed && (vp::StopRequested() || vp::OutputGone());
-  return Continues(file, stopped ? Step::kStop : step) && (shown.follow || EndShowing(file));
-}
-
-bool Tail::EndShowing(File& file) {
-  if (file.step == Step::kFail) {
-    return true;
-  }
-  const Step ended = StepAfterWrite(file.out.EndOfFile());
-  return ended == Step::kWait || Continues(file, ended);
-}
-
+// Each round looks at what the names stand for, waits for a change unless a file is to be looked at
+// again at once, and shows what was appended, until no file is followed or the run ends.
 void Tail::Follow() {
-  const auto followed = [](const auto& file) { return IsFollowed(file->step); };
-  // Each round stops at the first file whose step ends the run.
-  const auto checked = [this](const auto& file) {
-    return file->step != Step::kWait || Continues(*file, file->follower->Check());
-  };
-  const auto caughtUp = [&](const auto& file) {
-    return !followed(file) || Continues(*file, file->follower->CatchUp());
-  };
-  while (!ended_ && std::any_of(files_.begin(), files_.end(), followed)) {
+  while (AnyFollowed()) {
     ShowTitle();
-    if (!std::all_of(files_.begin(), files_.end(), checked)) {
+    if (!CheckNames() || (!AnyWantsRecheck() && !WaitForChange())) {
       return;
     }
-    if (std::none_of(files_.begin(), files_.end(),
-                     [](const auto& file) { return file->step == Step::kRecheck; })) {
-      WaitForChange();
-    }
-    if (ended_ || vp::StopRequested() || vp::OutputGone() ||
-        !std::all_of(files_.begin(), files_.end(), caughtUp)) {
+    if (vp::StopRequested() || vp::OutputGone() || !CatchUpAll()) {
       return;
     }
   }
 }
 
-bool Tail::Continues(File& file, Step step) {
-  switch (step) {
-    case Step::kWait:
-    case Step::kRecheck:
-    case Step::kEnded:
-      file.step = step;
-      return true;
-    case Step::kFail:
-      failed_ = true;
-      file.step = step;
-      return true;
-    case Step::kNotReopened:
-      failed_ = true;
-      file.step = Step::kWait;
-      return true;
-    case Step::kOutputFailed:
-      failed_ = true;
-      outputFailed_ = true;
-      break;
-    case Step::kStop:
-      break;
+bool Tail::CheckNames() {
+  for (FollowedFile& file : files_) {
+    if (file.IsFollowed() && !file.WantsRecheck() && !GoesOn(file.Check())) {
+      return false;
+    }
   }
-  ended_ = true;
-  return false;
+  return true;
 }
 
-void Tail::WaitForChange() {
+bool Tail::WaitForChange() {
   int limit = -1;
-  for (const auto& file : files_) {
-    if (!IsFollowed(file->step)) {
+  for (FollowedFile& file : files_) {
+    if (!file.IsFollowed()) {
       continue;
     }
-    if (!Continues(*file, file->follower->Idle())) {
-      return;
+    if (!GoesOn(file.Idle())) {
+      return false;
     }
-    const int own = file->follower->WaitLimit();
-    limit = own < 0 ? limit : limit < 0 ? own : std::min(limit, own);
+    limit = vp::EarlierLimit(limit, file.WaitLimit());
   }
   waiter_.Wait(limit);
+  return true;
+}
+
+bool Tail::CatchUpAll() {
+  for (FollowedFile& file : files_) {
+    if (file.IsFollowed() && !GoesOn(file.CatchUp())) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Tail::AnyFollowed() const {
+  return std::any_of(files_.begin(), files_.end(),
+                     [](const FollowedFile& file) { return file.IsFollowed(); });
+}
+
+bool Tail::AnyWantsRecheck() const {
+  return std::any_of(files_.begin(), files_.end(),
+                     [](const FollowedFile& file) { return file.WantsRecheck(); });
+}
+
+bool Tail::GoesOn(Step step) {
+  failed_ = failed_ || step == Step::kFail || step == Step::kNotReopened || step == Step::kOutputFailed;
+  outputFailed_ = outputFailed_ || step == Step::kOutputFailed;
+  return step != Step::kStop && step != Step::kOutputFailed;
 }
 
 // "web.20261209, app.log", then " - 3 alerts" (" - 1 alert") once alerts have been raised.
 void Tail::ShowTitle() {
   std::string title;
-  for (const auto& file : files_) {
-    if (IsFollowed(file->step)) {
-      title += (title.empty() ? "" : ", ") + file->name;
+  for (const FollowedFile& file : files_) {
+    if (file.IsFollowed()) {
+      title += (title.empty() ? "" : ", ") + file.name();
     }
   }
   if (const std::size_t alerts = alarm_ != nullptr ? alarm_->count() : 0; alerts > 0) {
@@ -166,12 +122,8 @@ void Tail::ShowTitle() {
 }
 
 int Tail::End() {
-  for (const auto& file : files_) {
-    // Shows what is still held at the end of the input.
-    if (file->opened && !outputFailed_) {
-      Continues(*file, StepAfterWrite(file->out.EndOfFile()));
-    }
-    file->out.CloseColour();
+  for (FollowedFile& file : files_) {
+    GoesOn(file.End(outputFailed_));
   }
   return failed_ ? 1 : 0;
 }

@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <span>
-#include <string>
 #include <string_view>
 
 #include "output/alarm.h"
+#include "output/held_line.h"
 #include "output/line_filter.h"
 #include "output/note_sink.h"
 #include "platform/output.h"
@@ -15,16 +15,14 @@
 inline constexpr std::size_t kLongestAlertLine = std::size_t{1024} * 1024;
 
 // Raises an alert for each whole line holding an alert's text that ends once the stage is armed, after
-// the line has gone on. The bytes go on at once and unchanged: the line under way is only kept aside
+// the line has gone on. The bytes go on at once and unchanged: the line under way is only held aside
 // until its end comes, up to kLongestAlertLine; a longer line is judged by its start, noted once.
-class AlertStage final : public OutputSink {
+class AlertStage final : public OutputSink, HeldLine::Receiver {
  public:
-  // `alertLines` shows the lines that hold an alert's text.
-  AlertStage(const LineFilter& alertLines, Alarm& alarm, NoteSink& notes, OutputSink& next)
-      : alertLines_(&alertLines), alarm_(alarm), notes_(notes), next_(next) {}
+  // `alertLines` shows the lines that hold an alert's text; `armed`: the start's lines have gone on.
+  AlertStage(const LineFilter& alertLines, Alarm& alarm, NoteSink& notes, bool armed, OutputSink& next)
+      : alertLines_(alertLines), alarm_(alarm), notes_(notes), next_(next), armed_(armed) {}
 
-  // The alerts' texts in the form of the text that comes.
-  void UseLines(const LineFilter& alertLines) { alertLines_ = &alertLines; }
   // The lines gone on so far were the start's; those that end from now on raise alerts.
   void Arm() { armed_ = true; }
 
@@ -35,23 +33,22 @@ class AlertStage final : public OutputSink {
   void WriteAtEnd(std::string_view bytes) override { next_.WriteAtEnd(bytes); }
 
  private:
-  // The alerts that the bytes raise; what follows their last line end is kept as the line under way.
-  std::size_t AlertsIn(std::string_view bytes);
-  [[nodiscard]] std::size_t AlertsInWholeLines(std::string_view lines) const;
-  // Adds to the line under way; 1 when that makes it too long and its start raises an alert.
-  std::size_t Extend(std::string_view piece);
-  // Ends the line under way; 1 when it raises an alert.
-  std::size_t EndLine();
-  [[nodiscard]] bool RaisesAlert(std::string_view line) const { return armed_ && alertLines_->Shows(line); }
-  viewer_platform::WriteResult RaiseAfter(viewer_platform::WriteResult written, std::size_t alerts);
+  // Counts the alerts of whole lines, each with its newline but perhaps the last one of a file.
+  viewer_platform::WriteResult PutLines(std::string_view lines) override;
+  // The rest of a line judged by its start.
+  viewer_platform::WriteResult PutAsItIs(std::string_view /*piece*/) override {
+    return viewer_platform::WriteResult::kWritten;
+  }
+  void TooLong(std::string_view start) override;
+  // Rings for the alerts counted, once the bytes that raise them went on.
+  viewer_platform::WriteResult RaiseAfter(viewer_platform::WriteResult written);
 
-  const LineFilter* alertLines_;
+  const LineFilter& alertLines_;
   Alarm& alarm_;
   NoteSink& notes_;
   OutputSink& next_;
-  bool armed_ = false;
-  std::string line_;
-  // The line under way was too long, and has been judged by its start.
-  bool judged_ = false;
+  bool armed_;
   bool noted_ = false;
+  std::size_t alerts_ = 0;
+  HeldLine held_{kLongestAlertLine, *this};
 };

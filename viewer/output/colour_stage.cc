@@ -68,7 +68,8 @@ std::string_view ColourOf(std::string_view text) {
 
 }  // namespace
 
-ColourStage::ColourStage(OutputSink& next) : held_(kHeldLimit, *this), out_(next, kOutputBlockSize) {}
+ColourStage::ColourStage(const Patterns* highlights, OutputSink& next)
+    : highlights_(highlights), held_(kHeldLimit, *this), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
   const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});

@@ -18,9 +18,10 @@
 // goes on uncoloured.
 class ColourStage final : public OutputSink, HeldLine::Receiver {
  public:
-  explicit ColourStage(OutputSink& next);
+  // `highlights` are the texts to highlight, in the form of the text that comes; none when null.
+  ColourStage(const Patterns* highlights, OutputSink& next);
 
-  // The texts to highlight, in the form of the text that comes; none when null.
+  // The texts to highlight from now on.
   void UseHighlights(const Patterns* highlights) { highlights_ = highlights; }
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;

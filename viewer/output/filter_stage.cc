@@ -13,7 +13,7 @@ constexpr std::size_t kOutputBlockSize = std::size_t{64} * 1024;
 }  // namespace
 
 FilterStage::FilterStage(const LineFilter& filter, NoteSink& notes, OutputSink& next)
-    : filter_(&filter), notes_(notes), held_(kLongestFilteredLine, *this), out_(next, kOutputBlockSize) {}
+    : filter_(filter), notes_(notes), held_(kLongestFilteredLine, *this), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult FilterStage::Write(std::span<const char> bytes) {
   const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});
@@ -27,14 +27,14 @@ vp::WriteResult FilterStage::EndOfFile() {
 
 vp::WriteResult FilterStage::PutLines(std::string_view lines) {
   vp::WriteResult result = vp::WriteResult::kWritten;
-  filter_->ForEachShownRun(lines, [&](std::size_t start, std::size_t end) {
+  filter_.ForEachShownRun(lines, [&](std::size_t start, std::size_t end) {
     result = out_.Put(lines.substr(start, end - start));
     return result == vp::WriteResult::kWritten;
   });
   return result;
 }
 
-void FilterStage::TooLong() {
+void FilterStage::TooLong(std::string_view /*start*/) {
   if (!std::exchange(noted_, true)) {
     notes_.Note("a line longer than 1 MiB is shown whole, unfiltered");
   }

@@ -16,9 +16,6 @@ class FilterStage final : public OutputSink, HeldLine::Receiver {
  public:
   FilterStage(const LineFilter& filter, NoteSink& notes, OutputSink& next);
 
-  // The filter in the form of the text that comes.
-  void UseFilter(const LineFilter& filter) { filter_ = &filter; }
-
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
   // A held line is whole at the end of its file.
   viewer_platform::WriteResult EndOfFile() override;
@@ -30,9 +27,9 @@ class FilterStage final : public OutputSink, HeldLine::Receiver {
   // Puts the shown lines of whole lines.
   viewer_platform::WriteResult PutLines(std::string_view lines) override;
   viewer_platform::WriteResult PutAsItIs(std::string_view piece) override { return out_.Put(piece); }
-  void TooLong() override;
+  void TooLong(std::string_view start) override;
 
-  const LineFilter* filter_;
+  const LineFilter& filter_;
   NoteSink& notes_;
   bool noted_ = false;
   HeldLine held_;

@@ -11,8 +11,16 @@ vp::WriteResult HeldLine::Take(std::string_view bytes) {
     if (newline == std::string_view::npos) {
       return Hold(bytes);
     }
-    const std::string_view end = bytes.substr(0, newline + 1);
+    std::string_view end = bytes.substr(0, newline + 1);
     bytes.remove_prefix(newline + 1);
+    if (!lineUnderWay_ && held_.size() + newline > limit_) {
+      // Its end makes the held line too long, wherever the reads cut it.
+      result = Hold(end.substr(0, newline));
+      end.remove_prefix(newline);
+    }
+    if (result != vp::WriteResult::kWritten) {
+      return result;
+    }
     if (lineUnderWay_) {
       lineUnderWay_ = false;
       result = receiver_.PutAsItIs(end);
@@ -57,9 +65,13 @@ vp::WriteResult HeldLine::Hold(std::string_view start) {
     held_.append(start);
     return vp::WriteResult::kWritten;
   }
-  receiver_.TooLong();
+  const std::size_t filling = limit_ - held_.size();
+  held_.append(start.substr(0, filling));
+  receiver_.TooLong(held_);
   lineUnderWay_ = true;
-  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : receiver_.PutAsItIs(held_);
+  const vp::WriteResult result = receiver_.PutAsItIs(held_);
   held_.clear();
-  return result == vp::WriteResult::kWritten ? receiver_.PutAsItIs(start) : result;
+  return result == vp::WriteResult::kWritten && filling < start.size()
+             ? receiver_.PutAsItIs(start.substr(filling))
+             : result;
 }

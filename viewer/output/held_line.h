@@ -19,8 +19,9 @@ class HeldLine {
     virtual viewer_platform::WriteResult PutLines(std::string_view lines) = 0;
     // Bytes of a line that goes on as it is.
     virtual viewer_platform::WriteResult PutAsItIs(std::string_view piece) = 0;
-    // The line under way is longer than the bound: its bytes go on as they are, from now on.
-    virtual void TooLong() {}
+    // The line under way is longer than the bound, whose first `limit` bytes are `start`: its bytes go on
+    // as they are, from now on.
+    virtual void TooLong(std::string_view start) { static_cast<void>(start); }
   };
 
   HeldLine(std::size_t limit, Receiver& receiver) : limit_(limit), receiver_(receiver) {}

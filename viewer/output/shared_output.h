@@ -19,6 +19,8 @@ class SharedOutput {
     }
     return standard_;
   }
+  // Decoded text goes to a Windows console's wide-character output, not as bytes.
+  [[nodiscard]] bool HasWideText() const { return console_ != nullptr; }
   // Writes "==> NAME <==" when `file` is not the one whose bytes went out last, or went out under
   // another name (with a blank line before it, but for the first), where headers are shown. NAME is in
   // the program's own set, which is UTF-8 on Windows.

@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
 }  // namespace
 
-VisibleStage::VisibleStage(OutputSink& next) : out_(next, kOutputBlockSize) {}
+VisibleStage::VisibleStage(bool utf8, OutputSink& next) : utf8_(utf8), out_(next, kOutputBlockSize) {}
 
 vp::WriteResult VisibleStage::Write(std::span<const char> bytes) {
   std::string_view text(bytes.data(), bytes.size());

@@ -14,11 +14,9 @@
 // as they are, and so does every other byte.
 class VisibleStage final : public OutputSink {
  public:
-  explicit VisibleStage(OutputSink& next);
-
-  // Whether the text is UTF-8, where the C1 controls have a form of their own; decoded text and raw
-  // bytes may differ there.
-  void ReadAsUtf8(bool utf8) { utf8_ = utf8; }
+  // `utf8`: whether the text is UTF-8, where the C1 controls have a form of their own; decoded text and
+  // raw bytes may differ there.
+  VisibleStage(bool utf8, OutputSink& next);
 
   viewer_platform::WriteResult Write(std::span<const char> bytes) override;
   // A CR still held goes out as a lone one, a C1 control's first byte as an invalid byte (U+FFFD), which
@@ -28,7 +26,7 @@ class VisibleStage final : public OutputSink {
   void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:
-  bool utf8_ = false;
+  bool utf8_;
   // A CR, or a C1 control's first byte (C2), ending the last write: its form depends on the next byte.
   char held_ = 0;
   OutputBlock out_;

@@ -23,6 +23,20 @@ TEST_F(CmdtailTest, FinishesTheOldFileThenFollowsOneCreatedAfterARename) {
   EXPECT_TRUE(viewer->WaitForOut("old\nold tail\nnew\nmore\n")) << viewer->out();
 }
 
+// A writer's half line in the new file waits for its end while the old file is still read, so that the
+// old file's late line is not spliced into it.
+TEST_F(CmdtailTest, JoinsNoLateLineOfTheOldFileToTheNewFilesUnfinishedLine) {
+  auto viewer = Follow("old\n", "old\n");
+  const std::string rotated = directory_.File("app.log.1");
+  ASSERT_EQ(rename(log_.c_str(), rotated.c_str()), 0);
+  WriteFile(log_, "partial-");
+  ASSERT_TRUE(viewer->WaitForErrContaining("replaced"));
+  AppendFile(rotated, "late\n");
+  ASSERT_TRUE(viewer->WaitForOut("old\nlate\n")) << viewer->out();
+  AppendFile(log_, "rest\n");
+  EXPECT_TRUE(viewer->WaitForOut("old\nlate\npartial-rest\n")) << viewer->out();
+}
+
 TEST_F(CmdtailTest, LetsGoOfADeletedFileAndFollowsItsSuccessor) {
   auto viewer = Follow("old\n", "old\n");
   ASSERT_EQ(unlink(log_.c_str()), 0);

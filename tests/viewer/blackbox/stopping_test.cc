@@ -70,8 +70,10 @@ class ColourStopTest : public CmdtailTest, public ::testing::WithParamInterface<
 // A stop that lands inside a coloured line, while the output is full (a slow terminal), still leaves
 // the output uncoloured, also when the output does not block and is still full as cmdtail ends.
 TEST_P(ColourStopTest, ClosesAColourLeftOpenByAStop) {
-  // Each line is longer than the output pipe holds: the stop comes inside the first line's write.
-  WriteFile(log_, "WARN " + std::string(100000, 'w') + "\nWARN " + std::string(100000, 'w') + "\n");
+  // The lines, each short enough to be coloured, are more than the output pipe holds: the stop comes
+  // inside a coloured line's write.
+  const std::string line = "WARN " + std::string(60000, 'w') + "\n";
+  WriteFile(log_, line + line + line);
   auto viewer = std::make_unique<ChildProcess>(
       std::vector<std::string>{CMDTAIL_PATH, "-n", "+1", "--color=always", "-f", log_},
       ChildOptions{.nonBlockingOut = GetParam()});

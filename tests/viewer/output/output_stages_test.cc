@@ -103,7 +103,7 @@ class ColourLines : public ::testing::TestWithParam<ColourCase> {};
 
 TEST_P(ColourLines, ColoursWholeLinesByTheirWords) {
   Recorder recorder;
-  ColourStage colour(recorder);
+  ColourStage colour(nullptr, recorder);
   colour.Write(std::string_view(GetParam().input));
   EXPECT_EQ(recorder.text, GetParam().expected);
 }
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
 // waiting for the writer.
 TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAWait) {
   Recorder recorder;
-  ColourStage colour(recorder);
+  ColourStage colour(nullptr, recorder);
   colour.Write(std::string_view("x ERR"));
   EXPECT_EQ(recorder.text, "");
   colour.Write(std::string_view("OR\nERROR"));
@@ -141,7 +141,7 @@ TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAW
 // occurrences the earliest, and of those the longest.
 TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
   Recorder recorder;
-  ColourStage colour(recorder);
+  ColourStage colour(nullptr, recorder);
   const Patterns highlights({"time", "timeout", "out"}, true, true);
   colour.UseHighlights(&highlights);
   colour.Write(std::string_view("ERROR Timeout, out\nplain\n"));
@@ -158,7 +158,7 @@ TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
       input += words[random() % std::size(words)];
     }
     Recorder recorder;
-    ColourStage colour(recorder);
+    ColourStage colour(nullptr, recorder);
     WriteInRandomPieces(colour, input, random, 30, 4);
     EXPECT_EQ(WithoutEscapeSequences(recorder.text), input);
   }
@@ -185,8 +185,7 @@ TEST_P(VisibleControls, ShowsEachControlVisiblyWhereverTheTextIsCut) {
   EXPECT_EQ(VisibleText(input, true), GetParam().shown);
   for (std::size_t cut = 0; cut <= input.size(); ++cut) {
     Recorder recorder;
-    VisibleStage visible(recorder);
-    visible.ReadAsUtf8(true);
+    VisibleStage visible(true, recorder);
     visible.Write(std::span(input).first(cut));
     visible.Write(std::span(input).subspan(cut));
     visible.EndOfFile();
@@ -206,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, VisibleControls,
 
 TEST(VisibleStage, LeavesC1BytesAloneInTextThatIsNotUtf8) {
   Recorder recorder;
-  VisibleStage visible(recorder);
+  VisibleStage visible(false, recorder);
   visible.Write(std::string_view("\xC2\x9B\x1b"));
   EXPECT_EQ(recorder.text, "\xC2\x9B^[");
 }

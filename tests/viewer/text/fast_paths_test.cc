@@ -96,7 +96,7 @@ TEST(ColourStage, HighlightsATextGivenTwiceInItsFirstColour) {
   for (const std::vector<std::optional<std::string>>& texts :
        {std::vector<std::optional<std::string>>{"r", "R"}, {"R", "R", "x"}}) {
     Recorder recorder;
-    ColourStage colour(recorder);
+    ColourStage colour(nullptr, recorder);
     const Patterns highlights(texts, true, true);
     colour.UseHighlights(&highlights);
     colour.Write(line + "\n");
@@ -106,7 +106,7 @@ TEST(ColourStage, HighlightsATextGivenTwiceInItsFirstColour) {
 
 TEST(ColourStage, ColoursByAWordFoundPastFalseCandidates) {
   Recorder recorder;
-  ColourStage colour(recorder);
+  ColourStage colour(nullptr, recorder);
   colour.Write(std::string_view("RL xFATAL FATALITY LATER ERRORS WARNER FATAL\nRARE WARN\n"));
   EXPECT_EQ(recorder.text,
             "\x1b[31mRL xFATAL FATALITY LATER ERRORS WARNER FATAL\x1b[0m\n\x1b[33mRARE WARN\x1b[0m\n");

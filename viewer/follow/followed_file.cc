@@ -1,4 +1,4 @@
-#include "follow/follower.h"
+#include "follow/followed_file.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "follow/last_lines.h"
+#include "follow/stream.h"
 #include "output/messages.h"
+#include "output/shown_lines.h"
 #include "platform/descriptor_reserve.h"
 #include "platform/files.h"
 #include "platform/stop.h"
@@ -31,36 +33,72 @@ vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
   return file;
 }
 
-// The earlier of two limits of a wait in milliseconds, negative for none.
-int EarlierLimit(int one, int other) { return one < 0 ? other : other < 0 ? one : std::min(one, other); }
-
 }  // namespace
 
-Follower::Follower(std::string& name, std::string path, const char* encoding, FileOutput& out,
-                   vp::ChangeWaiter& waiter, vp::FileHandle file, const vp::FileId& id)
-    : name_(name),
-      path_(std::move(path)),
-      askedEncoding_(encoding),
-      file_{.file = file, .offset = 0, .lineEnds = {}},
-      id_(id),
+FollowedFile::FollowedFile(const char* given, const OutputRun& run, vp::ChangeWaiter& waiter)
+    : name_(given == std::string_view(vp::kStandardInputName) ? kStandardInputShownName : given),
+      path_(vp::ToNativePath(given)),
+      run_(run),
+      waiter_(waiter),
+      encoding_{run.settings.Encoding(), 0, LineEndsOf(run.settings.Encoding())},
       storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
       block_(storage_.get(), kBlockSize),
-      out_(out),
-      retired_(block_, out_, name_),
-      waiter_(waiter),
-      watchKey_(waiter.Add()) {}
+      out_(OutputFor(encoding_)),
+      retired_(block_) {}
 
-Follower::~Follower() { CloseFile(); }
+FollowedFile::~FollowedFile() { CloseFile(); }
 
-Step Follower::ShowLastLines(const ShowOptions& options) {
-  const Step step = ShowStart(options);
-  if (options.follow) {
-    out_.StartShown();
-  }
+Step FollowedFile::Record(Step step) {
+  step_ = step == Step::kNotReopened ? Step::kWait : step;
   return step;
 }
 
-Step Follower::ShowStart(const ShowOptions& options) {
+Step FollowedFile::Show(const ShowOptions& options, bool followStream) {
+  vp::FileId id;
+  const vp::FileHandle opened = OpenToShow(path_, name_, id);
+  if (opened == vp::kNoFile) {
+    // A stop while waiting to open is a stop like any other.
+    return Record(vp::StopRequested() ? Step::kStop : Step::kFail);
+  }
+  opened_ = true;
+  if (vp::CanSeek(opened)) {
+    file_.file = opened;
+    id_ = id;
+    return Record(ShowSeekable(options));
+  }
+  ShowOptions shown = options;
+  shown.follow = followStream;
+  Step step = StepAfterWrite(run_.shared.SwitchTo(this, name_));
+  if (step == Step::kWait) {
+    step = ShowStream(opened, shown, run_, this, name_);
+  }
+  vp::Close(opened);
+  out_.reset();
+  const bool stopped = step != Step::kOutputFailed && (vp::StopRequested() || vp::OutputGone());
+  return Record(stopped ? Step::kStop : step);
+}
+
+Step FollowedFile::ShowSeekable(const ShowOptions& options) {
+  watchKey_ = waiter_.Add();
+  const Step announced = StepAfterWrite(run_.shared.SwitchTo(this, name_));
+  if (announced != Step::kWait) {
+    return announced;
+  }
+  const Step step = ShowStart(options);
+  if (options.follow) {
+    startShown_ = true;
+    out_->StartAlerting();
+    return step;
+  }
+  if (step != Step::kWait) {
+    return step;
+  }
+  // A file not followed ends its output here: what its stages hold back (an unfinished last line) comes
+  // out under its own header, before the next file's part.
+  return StepAfterWrite(out_->EndOfFile());
+}
+
+Step FollowedFile::ShowStart(const ShowOptions& options) {
   if (const auto today = LocalToday(); today && options.follow && options.rollover) {
     rollover_ = DayRollover::ForLog(name_, path_, *today);
   }
@@ -81,10 +119,11 @@ Step Follower::ShowStart(const ShowOptions& options) {
   std::optional<std::uint64_t> start;
   if (size >= 0 && options.fromLine) {
     start = FindLineStart(readAt, end, options.lineCount, block_, file_.lineEnds);
-  } else if (size >= 0 && out_.Filters()) {
+  } else if (size >= 0 && run_.settings.Filters()) {
     // The last lines shown, as the filter passes them.
+    ShownLines shown(run_.settings, encoding_, run_.shared);
     start =
-        FindLastShownLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds, out_.ShownLines());
+        FindLastShownLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds, shown.AsFunction());
   } else if (size >= 0) {
     start = FindLastLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds);
   }
@@ -97,31 +136,39 @@ Step Follower::ShowStart(const ShowOptions& options) {
   }
   file_.offset = std::max(file_.offset, *start);
   // When following, what is appended meanwhile comes after the start, as the following's first lines.
-  return ShowToEnd(file_, false, block_, out_, name_,
+  return ShowToEnd(file_, false, block_, *out_, name_,
                    options.follow ? end : std::numeric_limits<std::uint64_t>::max());
 }
 
-bool Follower::BeginText(bool more) {
+std::unique_ptr<TextOutput> FollowedFile::OutputFor(const TextEncoding& encoding) const {
+  return std::make_unique<TextOutput>(run_, this, name_, encoding, startShown_);
+}
+
+bool FollowedFile::BeginText(bool more) {
   std::array<char, kLongestByteOrderMark> start{};
   const std::ptrdiff_t count = vp::ReadAt(file_.file, 0, start);
-  const std::optional<TextEncoding> encoding = EncodingOfText(
-      askedEncoding_, std::span(start).first(count > 0 ? static_cast<std::size_t>(count) : 0), more);
+  const std::optional<TextEncoding> encoding =
+      EncodingOfText(run_.settings.Encoding(),
+                     std::span(start).first(count > 0 ? static_cast<std::size_t>(count) : 0), more);
   if (!encoding) {
     return false;
   }
-  out_.BeginText(*encoding);
+  encoding_ = *encoding;
+  out_ = OutputFor(*encoding);
   file_.lineEnds = encoding->lineEnds;
   textBegun_ = true;
   file_.offset = std::max<std::uint64_t>(file_.offset, encoding->markLength);
   return true;
 }
 
-Step Follower::Check() {
+Step FollowedFile::Check() {
   const Step step = CheckName();
-  return step == Step::kWait ? CheckRollover() : step;
+  return Record(step == Step::kWait ? CheckRollover() : step);
 }
 
-Step Follower::CatchUp() {
+Step FollowedFile::CatchUp() { return Record(CatchUpText()); }
+
+Step FollowedFile::CatchUpText() {
   const Step retired = CatchUpRetired();
   if (retired != Step::kWait || file_.file == vp::kNoFile) {
     return retired;
@@ -129,7 +176,7 @@ Step Follower::CatchUp() {
   const std::int64_t size = vp::SizeOf(file_.file);
   if (size >= 0 && static_cast<std::uint64_t>(size) < file_.offset) {
     // What comes next starts another text, which nothing of the old may join.
-    const Step ended = StepAfterWrite(out_.EndOfFile());
+    const Step ended = StepAfterWrite(out_->EndOfFile());
     if (ended != Step::kWait) {
       return ended;
     }
@@ -140,20 +187,38 @@ Step Follower::CatchUp() {
   if (!textBegun_ && !BeginText(true)) {
     return Step::kWait;
   }
-  return ShowToEnd(file_, false, block_, out_, name_);
+  // While the old file is still read, its lines and this one's go out whole, so that neither joins the
+  // other's unfinished line.
+  return ShowToEnd(file_, retired_.IsOpen(), block_, *out_, name_);
+}
+
+Step FollowedFile::Idle() {
+  const Step retired = retired_.Idle();
+  return Record(retired == Step::kWait ? StepAfterWrite(out_->Idle()) : retired);
+}
+
+Step FollowedFile::End(bool outputFailed) {
+  retired_.End(outputFailed);
+  if (out_ == nullptr) {
+    return Step::kWait;
+  }
+  // Shows what is still held at the end of the input.
+  const Step ended = opened_ && !outputFailed ? StepAfterWrite(out_->EndOfFile()) : Step::kWait;
+  out_->CloseColour();
+  return ended;
 }
 
 // Until the retired file's time is up, while a day's log may roll over the next local midnight, and
 // while a new file could not be opened for want of descriptors the next try; otherwise no limit.
-int Follower::WaitLimit() const {
+int FollowedFile::WaitLimit() const {
   const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
-  return EarlierLimit(EarlierLimit(midnight, retired_.MillisecondsLeft()),
-                      unopened_ ? kReopenMilliseconds : -1);
+  return vp::EarlierLimit(vp::EarlierLimit(midnight, retired_.MillisecondsLeft()),
+                          unopened_ ? kReopenMilliseconds : -1);
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
 // that leads nowhere, or to a file that cannot be opened yet, is looked at again after the next change.
-Step Follower::CheckName() {
+Step FollowedFile::CheckName() {
   if (path_ == vp::kStandardInputName) {
     return Step::kWait;
   }
@@ -179,7 +244,7 @@ Step Follower::CheckName() {
 }
 
 // Once the followed log's day has passed, switches to the latest later day's log that exists.
-Step Follower::CheckRollover() {
+Step FollowedFile::CheckRollover() {
   const auto today = rollover_ ? LocalToday() : std::nullopt;
   if (!today) {
     return Step::kWait;
@@ -201,7 +266,7 @@ Step Follower::CheckRollover() {
 
 // A file that cannot be opened yet for lack of permission is tried again when its attributes change;
 // one that cannot be opened for want of descriptors is said once and tried again every second.
-Step Follower::NotOpened(const std::string& shownName) {
+Step FollowedFile::NotOpened(const std::string& shownName) {
   if (!vp::OutOfDescriptors()) {
     return Step::kWait;
   }
@@ -211,11 +276,10 @@ Step Follower::NotOpened(const std::string& shownName) {
   return Step::kNotReopened;
 }
 
-Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& what,
-                     const DayLog* nextLog) {
+Step FollowedFile::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& what,
+                         const DayLog* nextLog) {
   unopened_ = false;
-  const Step retired = file_.file != vp::kNoFile ? Retire() : Step::kWait;
-  const Step ended = retired == Step::kWait ? StepAfterWrite(out_.EndOfFile()) : retired;
+  const Step ended = file_.file != vp::kNoFile ? Retire() : Step::kWait;
   if (ended != Step::kWait) {
     vp::Close(next);
     return ended;
@@ -235,11 +299,15 @@ Step Follower::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::s
   return Step::kRecheck;
 }
 
-Step Follower::Retire() {
+Step FollowedFile::Retire() {
   const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_.file);
-  Step step = ShowToEnd(file_, !closeNow, block_, out_, name_);
+  Step step = ShowToEnd(file_, !closeNow, block_, *out_, name_);
   if (step == Step::kWait) {
     step = CloseRetired();
+  }
+  if (step == Step::kWait) {
+    // What comes next starts another text, which nothing the old one holds back may join.
+    step = StepAfterWrite(out_->EndOfFile());
   }
   if (step != Step::kWait) {
     return step;
@@ -247,7 +315,7 @@ Step Follower::Retire() {
   if (closeNow) {
     CloseFile();
   } else {
-    retired_.Take(file_);
+    retired_.Take(file_, std::exchange(out_, OutputFor(encoding_)));
     file_.file = vp::kNoFile;
   }
   id_ = {};
@@ -256,7 +324,7 @@ Step Follower::Retire() {
   return Step::kWait;
 }
 
-Step Follower::CatchUpRetired() {
+Step FollowedFile::CatchUpRetired() {
   const bool open = retired_.IsOpen();
   const Step step = retired_.CatchUp();
   if (open && !retired_.IsOpen()) {
@@ -265,7 +333,7 @@ Step Follower::CatchUpRetired() {
   return step;
 }
 
-Step Follower::CloseRetired() {
+Step FollowedFile::CloseRetired() {
   if (!retired_.IsOpen()) {
     return Step::kWait;
   }
@@ -274,7 +342,7 @@ Step Follower::CloseRetired() {
   return step;
 }
 
-void Follower::Watch() {
+void FollowedFile::Watch() {
   std::array<vp::FileHandle, 2> open{};
   std::size_t count = 0;
   for (const vp::FileHandle file : {file_.file, retired_.file()}) {
@@ -285,7 +353,7 @@ void Follower::Watch() {
   waiter_.Watch(watchKey_, path_, std::span(open).first(count));
 }
 
-void Follower::CloseFile() {
+void FollowedFile::CloseFile() {
   if (file_.file != vp::kNoFile) {
     vp::Close(file_.file);
     file_.file = vp::kNoFile;
