@@ -1,17 +1,25 @@
 #include "daily_paths.h"
 
 #include "common/bounded_text.h"
+#include "messages.h"
 
-const char* FormDailyPaths(std::span<char> home, const char* homeArgument, const char* prefix,
-                           const char* stamp, std::span<char> viewer, std::span<char> log) {
+namespace {
+
+constexpr char kViewerInHome[] = "\\bin\\cmdtail.exe";
+// Any home that fits its buffer leaves room for the viewer's path.
+static_assert(kHomePathSize - 1 + sizeof kViewerInHome <= kPathSize);
+
+}  // namespace
+
+const char* FormDailyPaths(std::span<char, kHomePathSize> home, const char* homeArgument, const char* prefix,
+                           const char* stamp, std::span<char, kPathSize> viewer,
+                           std::span<char, kPathSize> log) {
   if (!FormatBounded(home, "%s", homeArgument)) {
-    return "Project home path is longer than 255 characters!!\n";
+    return kHomePathTooLong;
   }
-  if (!FormatBounded(viewer, "%s\\bin\\cmdtail.exe", home.data())) {
-    return "Viewer path is longer than 511 characters!!\n";
-  }
+  FormatBounded(viewer, "%s%s", home.data(), kViewerInHome);
   if (!FormatBounded(log, "%s\\log\\%s.%s", home.data(), prefix, stamp)) {
-    return "Log path is longer than 511 characters!!\n";
+    return kLogPathTooLong;
   }
   return nullptr;
 }

@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
   TailLauncher launcher;
   char stamp[kDateStampSize];
   if (MakeDateStamp(stamp, 0) != 0) {
-    return Refuse("The local date cannot be read from the clock!!\n");
+    return Refuse(kNoLocalDate);
   }
   char viewerPath[kPathSize];
   char logPath[kPathSize];
@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
   }
   // Every bound is checked before the log is tested: refused input never reaches the file tests.
   if (!TailLauncher::CommandLineFits(viewerPath, logPath)) {
-    return Refuse("Viewer command line is longer than 255 characters!!\n");
+    return Refuse(kCommandLineTooLong);
   }
   if (platform::TestAccess(logPath, platform::kAccessExists) != 0) {
     return ReportLogFailure(logPath, kFileMissing);

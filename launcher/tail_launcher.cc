@@ -1,13 +1,8 @@
 #include "tail_launcher.h"
 
+#include "bounds.h"
 #include "command_line.h"
 #include "platform.h"
-
-namespace {
-
-constexpr int kCommandLineSize = 256;
-
-}  // namespace
 
 bool TailLauncher::CommandLineFits(const char* viewerPath, const char* logPath) {
   char commandLine[kCommandLineSize];

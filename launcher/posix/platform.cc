@@ -13,17 +13,14 @@
 #include <ctime>
 #include <span>
 
+#include "bounds.h"
 #include "command_line.h"
 #include "common/posix_path.h"
 
 namespace {
 
-// Longer paths and command lines than the launcher forms are refused rather than cut short.
-constexpr std::size_t kMaxPathSize = 512;
-constexpr std::size_t kMaxCommandLineSize = 256;
-
 // Copies a Windows-form path, read with every backslash as a separator; false when it does not fit.
-bool CopyAsPosixPath(const char* path, std::span<char, kMaxPathSize> posixPath) {
+bool CopyAsPosixPath(const char* path, std::span<char, kPathSize> posixPath) {
   const std::size_t length = std::strlen(path);
   if (length >= posixPath.size()) {
     return false;
@@ -38,7 +35,7 @@ bool CopyAsPosixPath(const char* path, std::span<char, kMaxPathSize> posixPath) 
 namespace platform {
 
 int TestAccess(const char* path, int mode) {
-  char posixPath[kMaxPathSize];
+  char posixPath[kPathSize];
   if (!CopyAsPosixPath(path, posixPath)) {
     return -1;
   }
@@ -58,9 +55,9 @@ void PauseMilliseconds(unsigned milliseconds) {
 void IgnoreClosedOutput() { std::signal(SIGPIPE, SIG_IGN); }
 
 void StartProgram(const char* programPath, const char* commandLine) {
-  char program[kMaxPathSize];
-  char storage[kMaxCommandLineSize];
-  char* args[kMaxCommandLineSize / 2 + 2];
+  char program[kPathSize];
+  char storage[kCommandLineSize];
+  char* args[kCommandLineSize / 2 + 2];
   if (!CopyAsPosixPath(programPath, program) || std::strlen(commandLine) >= sizeof storage) {
     return;
   }

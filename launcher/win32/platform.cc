@@ -6,16 +6,13 @@
 
 #include <cstdio>
 
+#include "bounds.h"
 #include "common/bounded_text.h"
 
 namespace {
 
-// The launcher's paths hold at most 511 characters.
-constexpr int kMaxPathSize = 512;
 // A full path is the current directory joined to a path of up to 511 characters.
 constexpr std::size_t kMaxFullPathSize = 1024;
-// CreateProcessA may write into the command line it is given, so it gets a copy.
-constexpr std::size_t kMaxCommandLineSize = 256;
 
 }  // namespace
 
@@ -25,8 +22,9 @@ int TestAccess(const char* path, int mode) { return _access(path, mode) == 0 ? 0
 
 // Any other failure (the file gone, locked by its writer) is left for the viewer to report.
 bool MayOpenForReading(const char* path) {
-  wchar_t widePath[kMaxPathSize];
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, widePath, kMaxPathSize) == 0) {
+  wchar_t widePath[kPathSize];
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, widePath, static_cast<int>(kPathSize)) ==
+      0) {
     return true;
   }
   // Backup semantics open a directory too, which passes the tests like a file.
@@ -51,7 +49,8 @@ void IgnoreClosedOutput() {}
 // from the current directory: no search of the launcher's directory or the search path.
 void StartProgram(const char* programPath, const char* commandLine) {
   char fullPath[kMaxFullPathSize];
-  char line[kMaxCommandLineSize];
+  // CreateProcessA may write into the command line it is given, so it gets a copy.
+  char line[kCommandLineSize];
   const DWORD length = GetFullPathNameA(programPath, sizeof fullPath, fullPath, nullptr);
   if (length == 0 || length >= sizeof fullPath || !FormatBounded(line, "%s", commandLine)) {
     return;

@@ -1,6 +1,7 @@
 // Any two arguments of any length either give the day's viewer and log paths as written, or the
 // refusal of the first bound they pass; nothing is written past a buffer.
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "daily_paths.h"
@@ -15,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<char> homeBuffer(kHomePathSize);
   std::vector<char> viewer(kPathSize);
   std::vector<char> log(kPathSize);
-  const char* refusal = FormDailyPaths(homeBuffer, home.c_str(), prefix.c_str(), stamp.c_str(), viewer, log);
+  const char* refusal =
+      FormDailyPaths(std::span<char, kHomePathSize>(homeBuffer.data(), kHomePathSize), home.c_str(),
+                     prefix.c_str(), stamp.c_str(), std::span<char, kPathSize>(viewer.data(), kPathSize),
+                     std::span<char, kPathSize>(log.data(), kPathSize));
 
   const std::string expectedViewer = home + "\\bin\\cmdtail.exe";
   const std::string expectedLog = home + "\\log\\" + prefix + "." + stamp;

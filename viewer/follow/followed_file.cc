@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "follow/last_lines.h"
+#include "follow/read_block.h"
 #include "follow/stream.h"
 #include "output/messages.h"
 #include "output/shown_lines.h"
@@ -19,7 +20,6 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // How often a file that could not be opened for want of descriptors is tried again.
 constexpr int kReopenMilliseconds = 1000;
 
@@ -41,8 +41,8 @@ FollowedFile::FollowedFile(const char* given, const OutputRun& run, vp::ChangeWa
       run_(run),
       waiter_(waiter),
       encoding_{run.settings.Encoding(), 0, LineEndsOf(run.settings.Encoding())},
-      storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
-      block_(storage_.get(), kBlockSize),
+      storage_(std::make_unique_for_overwrite<char[]>(kReadBlockSize)),
+      block_(storage_.get(), kReadBlockSize),
       out_(OutputFor(encoding_)),
       retired_(block_) {}
 

@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
-
-}  // namespace
+#include "follow/read_block.h"
 
 void KeptLines::Add(std::span<const char> bytes) {
   if (count_ == 0) {
@@ -112,12 +108,13 @@ void KeptLines::KeepShownLines(std::span<const char> lines) {
 
 void KeptLines::Keep(std::span<const char> bytes) {
   while (!bytes.empty()) {
-    if (blocks_.empty() || blocks_.back().size == kBlockSize) {
+    if (blocks_.empty() || blocks_.back().size == kReadBlockSize) {
       LetGoOfUnneededBlocks();
-      blocks_.push_back({spare_ ? std::move(spare_) : std::make_unique_for_overwrite<char[]>(kBlockSize)});
+      blocks_.push_back(
+          {spare_ ? std::move(spare_) : std::make_unique_for_overwrite<char[]>(kReadBlockSize)});
     }
     Block& last = blocks_.back();
-    const std::size_t taken = std::min(bytes.size(), kBlockSize - last.size);
+    const std::size_t taken = std::min(bytes.size(), kReadBlockSize - last.size);
     char* const into = last.bytes.get() + last.size;
     std::copy_n(bytes.begin(), taken, into);
     const std::size_t found = LineEndsIn({into, taken});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "follow/kept_lines.h"
+#include "follow/read_block.h"
 #include "output/messages.h"
 #include "output/shown_lines.h"
 #include "platform/files.h"
@@ -22,7 +23,6 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 // While following a stream, its last lines are those that have arrived when it first pauses this long.
 constexpr int kStreamPauseMilliseconds = 100;
 
@@ -68,8 +68,8 @@ class StreamShow {
         run_(run),
         file_(file),
         name_(name),
-        storage_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
-        block_(storage_.get(), kBlockSize) {}
+        storage_(std::make_unique_for_overwrite<char[]>(kReadBlockSize)),
+        block_(storage_.get(), kReadBlockSize) {}
 
   Step Show(const ShowOptions& options);
   // Shows what the output still holds back at the end of the stream, unless it cannot be written, and
@@ -96,7 +96,7 @@ class StreamShow {
   vp::FileHandle stream_;
   const OutputRun& run_;
   const void* file_;
-  const std::string& name_;
+  std::string name_;
   // Built once the stream's start tells its encoding.
   std::unique_ptr<TextOutput> out_;
   std::optional<ShownLines> shown_;

@@ -78,18 +78,18 @@ void ReportSettingsFault(std::size_t line, const std::string& reason) {
 std::optional<std::vector<SettingsLine>> ReadSettings() {
   std::string text;
   switch (vp::ReadBesideProgram(kSettingsFileName, kLargestSettingsFile, text)) {
-    case vp::SettingsRead::kMissing:
+    case vp::SmallFileRead::kMissing:
       return std::vector<SettingsLine>{};
-    case vp::SettingsRead::kTooLarge:
+    case vp::SmallFileRead::kTooLarge:
       Say(std::string(kSettingsFileName) + ": larger than 64 KiB");
       return std::nullopt;
-    case vp::SettingsRead::kNotAFile:
+    case vp::SmallFileRead::kNotAFile:
       Say(std::string("cannot read ") + kSettingsFileName + ": not a regular file");
       return std::nullopt;
-    case vp::SettingsRead::kFailed:
+    case vp::SmallFileRead::kFailed:
       Say(std::string("cannot read ") + kSettingsFileName + ": " + vp::LastErrorText());
       return std::nullopt;
-    case vp::SettingsRead::kRead:
+    case vp::SmallFileRead::kRead:
       break;
   }
   std::vector<SettingsLine> lines;

@@ -12,7 +12,6 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
 // The longest start of a line held back for its colour; a longer line goes on uncoloured.
 constexpr std::size_t kHeldLimit = std::size_t{64} * 1024;
 constexpr std::string_view kRed = "\x1b[31m";
@@ -69,7 +68,7 @@ std::string_view ColourOf(std::string_view text) {
 }  // namespace
 
 ColourStage::ColourStage(const Patterns* highlights, OutputSink& next)
-    : highlights_(highlights), held_(kHeldLimit, *this), out_(next, kOutputBlockSize) {}
+    : highlights_(highlights), held_(kHeldLimit, *this), out_(next) {}
 
 vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
   const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});

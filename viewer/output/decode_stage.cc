@@ -11,7 +11,6 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
 bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
 
 // Where the stretch given to the converter from `from` ends: two bytes into the first run of ASCII that
@@ -39,7 +38,7 @@ bool EndsInTwoAsciiBytes(std::span<const char> stretch) {
 }  // namespace
 
 DecodeStage::DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next)
-    : converter_(std::move(converter)), keepsAscii_(KeepsAscii(*converter_)), out_(next, kOutputBlockSize) {}
+    : converter_(std::move(converter)), keepsAscii_(KeepsAscii(*converter_)), out_(next) {}
 
 vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
   vp::WriteResult result = vp::WriteResult::kWritten;

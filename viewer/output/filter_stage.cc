@@ -8,12 +8,13 @@ namespace vp = viewer_platform;
 
 namespace {
 
-constexpr std::size_t kOutputBlockSize = std::size_t{64} * 1024;
+// The shown lines of a read gather in one write.
+constexpr std::size_t kShownLinesBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
 FilterStage::FilterStage(const LineFilter& filter, NoteSink& notes, OutputSink& next)
-    : filter_(filter), notes_(notes), held_(kLongestFilteredLine, *this), out_(next, kOutputBlockSize) {}
+    : filter_(filter), notes_(notes), held_(kLongestFilteredLine, *this), out_(next, kShownLinesBlockSize) {}
 
 vp::WriteResult FilterStage::Write(std::span<const char> bytes) {
   const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});

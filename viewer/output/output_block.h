@@ -12,7 +12,11 @@
 // one write.
 class OutputBlock {
  public:
-  OutputBlock(OutputSink& next, std::size_t capacity) : next_(next), bytes_(capacity) {}
+  // What a stage's block holds unless the stage needs more.
+  static constexpr std::size_t kDefaultSize = std::size_t{16} * 1024;
+
+  explicit OutputBlock(OutputSink& next, std::size_t capacity = kDefaultSize)
+      : next_(next), bytes_(capacity) {}
 
   [[nodiscard]] bool empty() const { return size_ == 0; }
   // The room left, to be filled directly and then committed.

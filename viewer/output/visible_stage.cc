@@ -9,12 +9,9 @@
 
 namespace vp = viewer_platform;
 
-namespace {
+namespace {}  // namespace
 
-constexpr std::size_t kOutputBlockSize = std::size_t{16} * 1024;
-}  // namespace
-
-VisibleStage::VisibleStage(bool utf8, OutputSink& next) : utf8_(utf8), out_(next, kOutputBlockSize) {}
+VisibleStage::VisibleStage(bool utf8, OutputSink& next) : utf8_(utf8), out_(next) {}
 
 vp::WriteResult VisibleStage::Write(std::span<const char> bytes) {
   std::string_view text(bytes.data(), bytes.size());

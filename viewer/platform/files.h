@@ -53,13 +53,13 @@ StreamRead ReadStream(FileHandle file, std::span<char> into, int limitMillisecon
 // True where an open file keeps a deleted name taken, so that it cannot be created anew until closed.
 bool OpenFileHoldsDeletedName();
 
-// The settings file `name` in the directory of the running program (as the system names the program
-// file, whatever name started it), read whole into `text` if it holds at most `limit` bytes; kMissing
+// A small file `name` (the settings file) in the directory of the running program (as the system names the
+// program file, whatever name started it), read whole into `text` if it holds at most `limit` bytes; kMissing
 // also when the program's own path cannot be found, so that no other directory's file is read. A
 // directory is kFailed, said by LastErrorText(); anything else that is not a regular file (a FIFO, a
 // device) is kNotAFile, and never waited on.
-enum class SettingsRead { kRead, kMissing, kTooLarge, kNotAFile, kFailed };
-SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
+enum class SmallFileRead { kRead, kMissing, kTooLarge, kNotAFile, kFailed };
+SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
 // Where that file is, in the system's character set, for the help to tell; empty when the program's own path
 // cannot be found.
 std::string PathBesideProgram(const char* name);

@@ -14,6 +14,9 @@ namespace viewer_platform {
 // open for it, and every directory it passes through to reach its file, wherever that lives. Where
 // notification cannot be trusted (a remote or FUSE file system, a name that leads nowhere, a lost
 // watch) waiting polls, and watches are set again.
+// How often waiting looks at the files where no notification tells of their changes, in milliseconds.
+inline constexpr int kPollMilliseconds = 100;
+
 // The earlier of two limits of a wait in milliseconds, negative for none.
 constexpr int EarlierLimit(int one, int other) {
   return one < 0 ? other : other < 0 ? one : (one < other ? one : other);

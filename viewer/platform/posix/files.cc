@@ -122,15 +122,15 @@ std::string PathBesideProgram(const char* name) {
   return path.substr(0, path.find_last_of('/') + 1) + name;
 }
 
-SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
+SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
   const std::string path = PathBesideProgram(name);
   if (path.empty()) {
-    return SettingsRead::kMissing;
+    return SmallFileRead::kMissing;
   }
   // Non-blocking, so that a FIFO of that name does not keep cmdtail waiting for a writer at start.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    return errno == ENOENT ? SettingsRead::kMissing : SettingsRead::kFailed;
+    return errno == ENOENT ? SmallFileRead::kMissing : SmallFileRead::kFailed;
   }
   struct stat status {};
   const bool known = StatusOf(fd, status);
@@ -138,7 +138,7 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
     const int statusError = !known ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
     close(fd);
     errno = statusError;
-    return statusError != 0 ? SettingsRead::kFailed : SettingsRead::kNotAFile;
+    return statusError != 0 ? SmallFileRead::kFailed : SmallFileRead::kNotAFile;
   }
   // One byte more than the limit tells a file that is too large.
   text.resize(limit + 1);
@@ -154,9 +154,9 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
   close(fd);
   text.resize(size);
   errno = readError;
-  return readError != 0 ? SettingsRead::kFailed
-         : size > limit ? SettingsRead::kTooLarge
-                        : SettingsRead::kRead;
+  return readError != 0 ? SmallFileRead::kFailed
+         : size > limit ? SmallFileRead::kTooLarge
+                        : SmallFileRead::kRead;
 }
 
 std::string LastErrorText() { return std::strerror(errno); }

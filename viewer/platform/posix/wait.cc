@@ -26,14 +26,6 @@
 namespace viewer_platform {
 namespace {
 
-constexpr int kPollMilliseconds = 100;
-
-// The poll interval, or the caller's limit when that is sooner.
-int ShorterWait(int limitMilliseconds) {
-  return limitMilliseconds >= 0 && limitMilliseconds < kPollMilliseconds ? limitMilliseconds
-                                                                         : kPollMilliseconds;
-}
-
 // Ends at the limit, a stop request or the output's reader going away; `more` is polled besides.
 bool PollFor(int limitMilliseconds, int more = -1) {
   pollfd waits[3] = {{posix::WakeDescriptor(), POLLIN, 0}, {posix::OutputToWatch(), 0, 0}, {more, POLLIN, 0}};
@@ -242,7 +234,8 @@ void ChangeWaiter::Wait(int limitMilliseconds) {
       state_->SetWatches(name);
     }
   }
-  if (PollFor(trusted ? limitMilliseconds : ShorterWait(limitMilliseconds), state_->inotify)) {
+  if (PollFor(trusted ? limitMilliseconds : EarlierLimit(kPollMilliseconds, limitMilliseconds),
+              state_->inotify)) {
     state_->ConsumeEvents();
   }
 }
@@ -260,7 +253,9 @@ std::size_t ChangeWaiter::Add() { return state_->names++; }
 void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
                          std::span<const FileHandle> /*openFiles*/) {}
 
-void ChangeWaiter::Wait(int limitMilliseconds) { PollFor(ShorterWait(limitMilliseconds)); }
+void ChangeWaiter::Wait(int limitMilliseconds) {
+  PollFor(EarlierLimit(kPollMilliseconds, limitMilliseconds));
+}
 #endif
 
 }  // namespace viewer_platform

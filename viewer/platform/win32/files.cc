@@ -10,13 +10,13 @@
 #include <string_view>
 
 #include "platform/stop.h"
+#include "platform/wait.h"
 #include "platform/win32/wide_text.h"
 
 namespace viewer_platform {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kPollMilliseconds = 100;
 
 // The handle is kept as an integer so that the shared header names no Windows type.
 HANDLE ToHandle(FileHandle file) {
@@ -37,8 +37,8 @@ HANDLE OpenShared(const std::string& path, DWORD access) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(win32::WideText(path).c_str());
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -61,8 +61,8 @@ bool WaitForPipeBytes(HANDLE pipe, int limitMilliseconds, DWORD& available) {
         (limitMilliseconds >= 0 && waited >= static_cast<DWORD>(limitMilliseconds))) {
       return true;
     }
-    Sleep(kPollMilliseconds);
-    waited += kPollMilliseconds;
+    Sleep(static_cast<DWORD>(kPollMilliseconds));
+    waited += static_cast<DWORD>(kPollMilliseconds);
   }
   return false;
 }
@@ -97,7 +97,8 @@ bool WaitForConsoleKey(HANDLE console, int limitMilliseconds) {
     if (StopRequested() || now >= deadline) {
       return false;
     }
-    WaitForSingleObject(console, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPollMilliseconds)));
+    WaitForSingleObject(console, static_cast<DWORD>(std::min<ULONGLONG>(
+                                     deadline - now, static_cast<ULONGLONG>(kPollMilliseconds))));
   }
 }
 
@@ -130,7 +131,8 @@ FileHandle OpenForReading(const std::string& path) {
     return FromHandle(GetStdHandle(STD_INPUT_HANDLE));
   }
   const HANDLE file = OpenShared(path, GENERIC_READ);
-  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && IsDirectory(path)) {
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+      IsDirectory(win32::WideText(path))) {
     SetLastError(kIsADirectory);
   }
   return FromHandle(file);
@@ -229,29 +231,27 @@ std::string PathBesideProgram(const char* name) {
   return win32::CodePageText(WidePathBesideProgram(name), CP_ACP);
 }
 
-SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
+SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
   const std::wstring path = WidePathBesideProgram(name);
   if (path.empty()) {
-    return SettingsRead::kMissing;
+    return SmallFileRead::kMissing;
   }
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (error == ERROR_ACCESS_DENIED && IsDirectory(path)) {
       SetLastError(kIsADirectory);
-      return SettingsRead::kFailed;
+      return SmallFileRead::kFailed;
     }
     SetLastError(error);
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kMissing
-                                                                          : SettingsRead::kFailed;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SmallFileRead::kMissing
+                                                                          : SmallFileRead::kFailed;
   }
   // A pipe or a device of that name (a FIFO under Wine) is never read: the read could wait for ever.
   if (GetFileType(file) != FILE_TYPE_DISK) {
     CloseHandle(file);
-    return SettingsRead::kNotAFile;
+    return SmallFileRead::kNotAFile;
   }
   // One byte more than the limit tells a file that is too large.
   text.resize(limit + 1);
@@ -268,7 +268,7 @@ SettingsRead ReadBesideProgram(const char* name, std::size_t limit, std::string&
   CloseHandle(file);
   text.resize(size);
   SetLastError(error);
-  return error != 0 ? SettingsRead::kFailed : size > limit ? SettingsRead::kTooLarge : SettingsRead::kRead;
+  return error != 0 ? SmallFileRead::kFailed : size > limit ? SmallFileRead::kTooLarge : SmallFileRead::kRead;
 }
 
 std::string LastErrorText() {

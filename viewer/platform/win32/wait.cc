@@ -6,12 +6,6 @@
 #include "platform/files.h"
 
 namespace viewer_platform {
-namespace {
-
-constexpr DWORD kPollMilliseconds = 100;
-
-}  // namespace
-
 struct ChangeWaiter::State {
   std::size_t names = 0;
 };
@@ -27,9 +21,7 @@ void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
 
 // A member on every platform; only Linux keeps state for it.
 void ChangeWaiter::Wait(int limitMilliseconds) {  // NOLINT(readability-convert-member-functions-to-static)
-  Sleep(limitMilliseconds >= 0 && static_cast<DWORD>(limitMilliseconds) < kPollMilliseconds
-            ? static_cast<DWORD>(limitMilliseconds)
-            : kPollMilliseconds);
+  Sleep(static_cast<DWORD>(EarlierLimit(kPollMilliseconds, limitMilliseconds)));
 }
 
 }  // namespace viewer_platform
