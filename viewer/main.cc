@@ -32,7 +32,7 @@ int EndOfText() {
 
 int ShowHelp() {
   std::fputs(UsageText().c_str(), stdout);
-  const std::string settings = viewer_platform::PathBesideProgram(kSettingsFileName);
+  const std::string settings = platform::PathBesideProgram(kSettingsFileName);
   std::printf("Settings: %s, one long option a line without its --; the command line takes precedence.\n",
               settings.empty() ? "none (the program's own path is unknown)" : settings.c_str());
   return EndOfText();
@@ -40,7 +40,7 @@ int ShowHelp() {
 
 int Run(int argc, char* argv[]) {
   // Whatever it changes of the terminal is put back as the session ends, with the run.
-  terminal::Session session;
+  platform::Session session;
   const std::optional<RunConfig> run = ResolveRun(argc, argv, session);
   if (!run) {
     return 2;
@@ -54,11 +54,11 @@ int Run(int argc, char* argv[]) {
     case RunConfig::Action::kShow:
       break;
   }
-  if (!viewer_platform::PrepareProcess()) {
-    Say("cannot prepare the process: " + viewer_platform::LastErrorText());
+  if (!platform::PrepareProcess()) {
+    Say("cannot prepare the process: " + platform::LastErrorText());
     return 1;
   }
-  StandardOutput terminalOutput;
+  platform::StandardOutput terminalOutput;
   Alarm alarm(terminalOutput);
   return Tail(run->files, run->output, run->alerting ? &alarm : nullptr, session).Run(run->show);
 }
@@ -68,7 +68,7 @@ int Run(int argc, char* argv[]) {
 int ProgramMain(int argc, char* argv[]) {
   const int status = Run(argc, argv);
   if (status != 0) {
-    terminal::HoldErrorInView();
+    platform::HoldErrorInView();
   }
   return status;
 }

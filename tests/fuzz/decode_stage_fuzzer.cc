@@ -24,19 +24,19 @@ constexpr std::size_t kHeldLimit = 16;
 
 // Every byte through the converter in one piece: an invalid byte, and an incomplete character at the end,
 // as the replacement.
-std::string PlainConversion(CharsetConverter& converter, std::string_view bytes) {
+std::string PlainConversion(platform::CharsetConverter& converter, std::string_view bytes) {
   std::string converted;
   // Room for the most any set here gives for a byte (TSCII: three characters of three bytes).
   std::string block(16 * bytes.size() + 64, '\0');
   while (!bytes.empty()) {
-    const CharsetConverter::Progress progress = converter.Convert(bytes, block);
+    const platform::CharsetConverter::Progress progress = converter.Convert(bytes, block);
     converted.append(block.data(), progress.written);
     bytes.remove_prefix(progress.read);
-    if (progress.stop == CharsetConverter::Stop::kIncomplete && bytes.size() < kHeldLimit) {
+    if (progress.stop == platform::CharsetConverter::Stop::kIncomplete && bytes.size() < kHeldLimit) {
       converted += converter.Replacement();
       break;
     }
-    if (progress.stop != CharsetConverter::Stop::kDone) {
+    if (progress.stop != platform::CharsetConverter::Stop::kDone) {
       converted += converter.Replacement();
       bytes.remove_prefix(std::min(converter.UnitSize(), bytes.size()));
     }
@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char* charset = kCharsets[data[0] % kCharsets.size()];
   const std::size_t longestPiece = 1 + data[1] % 40;
   const std::string_view bytes(reinterpret_cast<const char*>(data + 2), size - 2);
-  const std::unique_ptr<CharsetConverter> plain = OpenConverter(charset, "UTF-8");
-  std::unique_ptr<CharsetConverter> converter = OpenConverter(charset, "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> plain = platform::OpenConverter(charset, "UTF-8");
+  std::unique_ptr<platform::CharsetConverter> converter = platform::OpenConverter(charset, "UTF-8");
   if (plain == nullptr || converter == nullptr) {
     return 0;
   }

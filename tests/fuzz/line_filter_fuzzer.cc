@@ -30,7 +30,7 @@ std::string PlainFold(std::string text, bool utf8) {
                                    text.begin() + static_cast<std::ptrdiff_t>(at + length),
                                    [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; });
     if (whole) {
-      FoldCharacter(std::span(text).subspan(at, length));
+      platform::FoldCharacter(std::span(text).subspan(at, length));
     }
     at += whole ? length : 1;
   }

@@ -16,28 +16,26 @@
 #include "platform/wait.h"
 #include "text/byte_order_mark.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 // How often a file that could not be opened for want of descriptors is tried again.
 constexpr int kReopenMilliseconds = 1000;
 
 // Opens a file that can be read at offsets and tells which file it is; kNoFile when any of it fails.
-vp::FileHandle OpenIdentified(const std::string& path, vp::FileId& id) {
-  const vp::FileHandle file = vp::OpenAgainForReading(path);
-  if (file != vp::kNoFile && (!vp::IdentifyOpen(file, id) || !vp::CanSeek(file))) {
-    vp::Close(file);
-    return vp::kNoFile;
+platform::FileHandle OpenIdentified(const std::string& path, platform::FileId& id) {
+  const platform::FileHandle file = platform::OpenAgainForReading(path);
+  if (file != platform::kNoFile && (!platform::IdentifyOpen(file, id) || !platform::CanSeek(file))) {
+    platform::Close(file);
+    return platform::kNoFile;
   }
   return file;
 }
 
 }  // namespace
 
-FollowedFile::FollowedFile(const char* given, const OutputRun& run, vp::ChangeWaiter& waiter)
-    : name_(given == std::string_view(vp::kStandardInputName) ? kStandardInputShownName : given),
-      path_(vp::ToNativePath(given)),
+FollowedFile::FollowedFile(const char* given, const OutputRun& run, platform::ChangeWaiter& waiter)
+    : name_(given == std::string_view(platform::kStandardInputName) ? kStandardInputShownName : given),
+      path_(platform::ToNativePath(given)),
       run_(run),
       waiter_(waiter),
       encoding_{run.settings.Encoding(), 0, LineEndsOf(run.settings.Encoding())},
@@ -54,14 +52,14 @@ Step FollowedFile::Record(Step step) {
 }
 
 Step FollowedFile::Show(const ShowOptions& options, bool followStream) {
-  vp::FileId id;
-  const vp::FileHandle opened = OpenToShow(path_, name_, id);
-  if (opened == vp::kNoFile) {
+  platform::FileId id;
+  const platform::FileHandle opened = OpenToShow(path_, name_, id);
+  if (opened == platform::kNoFile) {
     // A stop while waiting to open is a stop like any other.
-    return Record(vp::StopRequested() ? Step::kStop : Step::kFail);
+    return Record(platform::StopRequested() ? Step::kStop : Step::kFail);
   }
   opened_ = true;
-  if (vp::CanSeek(opened)) {
+  if (platform::CanSeek(opened)) {
     file_.file = opened;
     id_ = id;
     return Record(ShowSeekable(options));
@@ -72,9 +70,9 @@ Step FollowedFile::Show(const ShowOptions& options, bool followStream) {
   if (step == Step::kWait) {
     step = ShowStream(opened, shown, run_, this, name_);
   }
-  vp::Close(opened);
+  platform::Close(opened);
   out_.reset();
-  const bool stopped = step != Step::kOutputFailed && (vp::StopRequested() || vp::OutputGone());
+  const bool stopped = step != Step::kOutputFailed && (platform::StopRequested() || platform::OutputGone());
   return Record(stopped ? Step::kStop : step);
 }
 
@@ -106,14 +104,14 @@ Step FollowedFile::ShowStart(const ShowOptions& options) {
     // Before the first read, so that no change after it goes unnoticed.
     Watch();
   }
-  const std::int64_t size = vp::SizeOf(file_.file);
+  const std::int64_t size = platform::SizeOf(file_.file);
   if (size >= 0 && !BeginText(options.follow)) {
     // Too short yet to tell its encoding: shown once it can be told.
     return Step::kWait;
   }
   const auto readAt = [this](std::uint64_t offset, std::span<char> into) {
     // A stop ends the search between blocks, however far back it goes.
-    return vp::StopRequested() ? std::ptrdiff_t{-1} : vp::ReadAt(file_.file, offset, into);
+    return platform::StopRequested() ? std::ptrdiff_t{-1} : platform::ReadAt(file_.file, offset, into);
   };
   const auto end = static_cast<std::uint64_t>(size);
   std::optional<std::uint64_t> start;
@@ -128,10 +126,10 @@ Step FollowedFile::ShowStart(const ShowOptions& options) {
     start = FindLastLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds);
   }
   if (!start) {
-    if (vp::StopRequested()) {
+    if (platform::StopRequested()) {
       return Step::kStop;
     }
-    Report(name_, "cannot read", vp::LastErrorText());
+    Report(name_, "cannot read", platform::LastErrorText());
     return Step::kFail;
   }
   file_.offset = std::max(file_.offset, *start);
@@ -146,7 +144,7 @@ std::unique_ptr<TextOutput> FollowedFile::OutputFor(const TextEncoding& encoding
 
 bool FollowedFile::BeginText(bool more) {
   std::array<char, kLongestByteOrderMark> start{};
-  const std::ptrdiff_t count = vp::ReadAt(file_.file, 0, start);
+  const std::ptrdiff_t count = platform::ReadAt(file_.file, 0, start);
   const std::optional<TextEncoding> encoding =
       EncodingOfText(run_.settings.Encoding(),
                      std::span(start).first(count > 0 ? static_cast<std::size_t>(count) : 0), more);
@@ -170,10 +168,10 @@ Step FollowedFile::CatchUp() { return Record(CatchUpText()); }
 
 Step FollowedFile::CatchUpText() {
   const Step retired = CatchUpRetired();
-  if (retired != Step::kWait || file_.file == vp::kNoFile) {
+  if (retired != Step::kWait || file_.file == platform::kNoFile) {
     return retired;
   }
-  const std::int64_t size = vp::SizeOf(file_.file);
+  const std::int64_t size = platform::SizeOf(file_.file);
   if (size >= 0 && static_cast<std::uint64_t>(size) < file_.offset) {
     // What comes next starts another text, which nothing of the old may join.
     const Step ended = StepAfterWrite(out_->EndOfFile());
@@ -212,32 +210,32 @@ Step FollowedFile::End(bool outputFailed) {
 // while a new file could not be opened for want of descriptors the next try; otherwise no limit.
 int FollowedFile::WaitLimit() const {
   const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
-  return vp::EarlierLimit(vp::EarlierLimit(midnight, retired_.MillisecondsLeft()),
-                          unopened_ ? kReopenMilliseconds : -1);
+  return platform::EarlierLimit(platform::EarlierLimit(midnight, retired_.MillisecondsLeft()),
+                                unopened_ ? kReopenMilliseconds : -1);
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name
 // that leads nowhere, or to a file that cannot be opened yet, is looked at again after the next change.
 Step FollowedFile::CheckName() {
-  if (path_ == vp::kStandardInputName) {
+  if (path_ == platform::kStandardInputName) {
     return Step::kWait;
   }
-  vp::FileId named;
-  if (!vp::IdentifyPath(path_, named)) {
+  platform::FileId named;
+  if (!platform::IdentifyPath(path_, named)) {
     // A renamed file is followed on until a new one takes the name; a deleted one is let go.
-    return file_.file != vp::kNoFile && vp::IsDeleted(file_.file) ? Retire() : Step::kWait;
+    return file_.file != platform::kNoFile && platform::IsDeleted(file_.file) ? Retire() : Step::kWait;
   }
-  if (file_.file != vp::kNoFile && named == id_) {
+  if (file_.file != platform::kNoFile && named == id_) {
     unopened_ = false;
     return Step::kWait;
   }
-  vp::FileId nextId;
-  const vp::FileHandle next = OpenIdentified(path_, nextId);
-  if (next == vp::kNoFile) {
+  platform::FileId nextId;
+  const platform::FileHandle next = OpenIdentified(path_, nextId);
+  if (next == platform::kNoFile) {
     return NotOpened(name_);
   }
-  if (file_.file != vp::kNoFile && nextId == id_) {
-    vp::Close(next);
+  if (file_.file != platform::kNoFile && nextId == id_) {
+    platform::Close(next);
     return Step::kWait;
   }
   return Adopt(next, nextId, "file replaced; following the new file");
@@ -250,15 +248,15 @@ Step FollowedFile::CheckRollover() {
     return Step::kWait;
   }
   const auto nextLog = rollover_->FindNext(*today, [](const std::string& path) {
-    vp::FileId ignored;
-    return vp::IdentifyPath(path, ignored);
+    platform::FileId ignored;
+    return platform::IdentifyPath(path, ignored);
   });
   if (!nextLog) {
     return Step::kWait;
   }
-  vp::FileId nextId;
-  const vp::FileHandle next = OpenIdentified(nextLog->path, nextId);
-  if (next == vp::kNoFile) {
+  platform::FileId nextId;
+  const platform::FileHandle next = OpenIdentified(nextLog->path, nextId);
+  if (next == platform::kNoFile) {
     return NotOpened(nextLog->name);
   }
   return Adopt(next, nextId, "a new day began; following " + nextLog->name, &*nextLog);
@@ -267,21 +265,21 @@ Step FollowedFile::CheckRollover() {
 // A file that cannot be opened yet for lack of permission is tried again when its attributes change;
 // one that cannot be opened for want of descriptors is said once and tried again every second.
 Step FollowedFile::NotOpened(const std::string& shownName) {
-  if (!vp::OutOfDescriptors()) {
+  if (!platform::OutOfDescriptors()) {
     return Step::kWait;
   }
   if (!std::exchange(unopened_, true)) {
-    Report(shownName, "cannot open", vp::LastErrorText());
+    Report(shownName, "cannot open", platform::LastErrorText());
   }
   return Step::kNotReopened;
 }
 
-Step FollowedFile::Adopt(vp::FileHandle next, const vp::FileId& nextId, const std::string& what,
+Step FollowedFile::Adopt(platform::FileHandle next, const platform::FileId& nextId, const std::string& what,
                          const DayLog* nextLog) {
   unopened_ = false;
-  const Step ended = file_.file != vp::kNoFile ? Retire() : Step::kWait;
+  const Step ended = file_.file != platform::kNoFile ? Retire() : Step::kWait;
   if (ended != Step::kWait) {
-    vp::Close(next);
+    platform::Close(next);
     return ended;
   }
   file_.file = next;
@@ -300,7 +298,7 @@ Step FollowedFile::Adopt(vp::FileHandle next, const vp::FileId& nextId, const st
 }
 
 Step FollowedFile::Retire() {
-  const bool closeNow = vp::OpenFileHoldsDeletedName() && vp::IsDeleted(file_.file);
+  const bool closeNow = platform::OpenFileHoldsDeletedName() && platform::IsDeleted(file_.file);
   Step step = ShowToEnd(file_, !closeNow, block_, *out_, name_);
   if (step == Step::kWait) {
     step = CloseRetired();
@@ -316,7 +314,7 @@ Step FollowedFile::Retire() {
     CloseFile();
   } else {
     retired_.Take(file_, std::exchange(out_, OutputFor(encoding_)));
-    file_.file = vp::kNoFile;
+    file_.file = platform::kNoFile;
   }
   id_ = {};
   file_.offset = 0;
@@ -343,10 +341,10 @@ Step FollowedFile::CloseRetired() {
 }
 
 void FollowedFile::Watch() {
-  std::array<vp::FileHandle, 2> open{};
+  std::array<platform::FileHandle, 2> open{};
   std::size_t count = 0;
-  for (const vp::FileHandle file : {file_.file, retired_.file()}) {
-    if (file != vp::kNoFile) {
+  for (const platform::FileHandle file : {file_.file, retired_.file()}) {
+    if (file != platform::kNoFile) {
       open.at(count++) = file;
     }
   }
@@ -354,8 +352,8 @@ void FollowedFile::Watch() {
 }
 
 void FollowedFile::CloseFile() {
-  if (file_.file != vp::kNoFile) {
-    vp::Close(file_.file);
-    file_.file = vp::kNoFile;
+  if (file_.file != platform::kNoFile) {
+    platform::Close(file_.file);
+    file_.file = platform::kNoFile;
   }
 }

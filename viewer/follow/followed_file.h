@@ -24,7 +24,7 @@
 class FollowedFile {
  public:
   // `given` is the file as the command line names it, "-" for standard input.
-  FollowedFile(const char* given, const OutputRun& run, viewer_platform::ChangeWaiter& waiter);
+  FollowedFile(const char* given, const OutputRun& run, platform::ChangeWaiter& waiter);
   ~FollowedFile();
   FollowedFile(const FollowedFile&) = delete;
   FollowedFile& operator=(const FollowedFile&) = delete;
@@ -69,7 +69,7 @@ class FollowedFile {
   // Switches to the file `next`, shown from its start, once the old one is shown to its end under its
   // name, saying `what` of that name in one line. `next` is what the name now stands for, or, at the
   // day's rollover, `nextLog`, whose name it is shown under from then on.
-  Step Adopt(viewer_platform::FileHandle next, const viewer_platform::FileId& nextId, const std::string& what,
+  Step Adopt(platform::FileHandle next, const platform::FileId& nextId, const std::string& what,
              const DayLog* nextLog = nullptr);
   // Lets go of the followed file once read to its end, into the retired file unless it is deleted where
   // that keeps its name taken.
@@ -82,7 +82,7 @@ class FollowedFile {
   std::string name_;
   std::string path_;
   const OutputRun& run_;
-  viewer_platform::ChangeWaiter& waiter_;
+  platform::ChangeWaiter& waiter_;
   std::size_t watchKey_ = 0;
   Step step_ = Step::kWait;
   bool opened_ = false;
@@ -96,7 +96,7 @@ class FollowedFile {
   TextEncoding encoding_;
   std::optional<DayRollover> rollover_;
   ShownFile file_;
-  viewer_platform::FileId id_;
+  platform::FileId id_;
   // One block for every read; left uninitialised, as clearing it would cost more than the start-up.
   std::unique_ptr<char[]> storage_;
   std::span<char> block_;

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-namespace vp = viewer_platform;
-
 RetiredFile::~RetiredFile() {
   if (IsOpen()) {
-    vp::Close(shown_.file);
+    platform::Close(shown_.file);
   }
 }
 
@@ -32,7 +30,7 @@ Step RetiredFile::Close() {
   if (step == Step::kWait) {
     step = StepAfterWrite(out_->EndOfFile());
   }
-  vp::Close(shown_.file);
+  platform::Close(shown_.file);
   shown_ = {};
   out_.reset();
   return step;

@@ -24,8 +24,8 @@ class RetiredFile {
   RetiredFile(const RetiredFile&) = delete;
   RetiredFile& operator=(const RetiredFile&) = delete;
 
-  [[nodiscard]] bool IsOpen() const { return shown_.file != viewer_platform::kNoFile; }
-  [[nodiscard]] viewer_platform::FileHandle file() const { return shown_.file; }
+  [[nodiscard]] bool IsOpen() const { return shown_.file != platform::kNoFile; }
+  [[nodiscard]] platform::FileHandle file() const { return shown_.file; }
   // Takes the file, shown up to its offset, and the output of its text, for the time it is read.
   void Take(const ShownFile& shown, std::unique_ptr<TextOutput> out);
   // Shows the whole lines added to it; once its time is up, closes it.

@@ -6,8 +6,6 @@
 #include "platform/files.h"
 #include "platform/stop.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 // The bytes up to the last line end among the first `count` of the block, read at `offset`; all of
@@ -25,33 +23,33 @@ std::size_t WholeLinesIn(std::span<const char> block, std::size_t count, std::ui
 
 }  // namespace
 
-vp::FileHandle OpenToShow(const std::string& path, const std::string& name, vp::FileId& id) {
-  const vp::FileHandle file = vp::OpenForReading(path);
+platform::FileHandle OpenToShow(const std::string& path, const std::string& name, platform::FileId& id) {
+  const platform::FileHandle file = platform::OpenForReading(path);
   // The reason is read before any other call on the handle, which would replace it.
-  if (file == vp::kNoFile ||
-      (path != vp::kStandardInputName && vp::CanSeek(file) && !vp::IdentifyOpen(file, id))) {
-    if (!vp::StopRequested()) {
-      Report(name, "cannot open", vp::LastErrorText());
+  if (file == platform::kNoFile || (path != platform::kStandardInputName && platform::CanSeek(file) &&
+                                    !platform::IdentifyOpen(file, id))) {
+    if (!platform::StopRequested()) {
+      Report(name, "cannot open", platform::LastErrorText());
     }
-    if (file != vp::kNoFile) {
-      vp::Close(file);
+    if (file != platform::kNoFile) {
+      platform::Close(file);
     }
-    return vp::kNoFile;
+    return platform::kNoFile;
   }
   return file;
 }
 
-Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, OutputSink& out,
+Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, platform::OutputSink& out,
                const std::string& name, std::uint64_t until) {
-  while (!vp::StopRequested()) {
+  while (!platform::StopRequested()) {
     if (shown.offset >= until) {
       return Step::kWait;
     }
     block =
         block.first(static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), until - shown.offset)));
-    const std::ptrdiff_t count = vp::ReadAt(shown.file, shown.offset, block);
+    const std::ptrdiff_t count = platform::ReadAt(shown.file, shown.offset, block);
     if (count < 0) {
-      Report(name, "cannot read", vp::LastErrorText());
+      Report(name, "cannot read", platform::LastErrorText());
       return Step::kFail;
     }
     const auto length = static_cast<std::size_t>(count);

@@ -4,18 +4,16 @@
 #include "platform/files.h"
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
-Step StepAfterWrite(vp::WriteResult result) {
+Step StepAfterWrite(platform::WriteResult result) {
   switch (result) {
-    case vp::WriteResult::kWritten:
+    case platform::WriteResult::kWritten:
       return Step::kWait;
-    case vp::WriteResult::kOutputGone:
-    case vp::WriteResult::kStopped:
+    case platform::WriteResult::kOutputGone:
+    case platform::WriteResult::kStopped:
       return Step::kStop;
-    case vp::WriteResult::kFailed:
+    case platform::WriteResult::kFailed:
       break;
   }
-  ReportOutputFailure(vp::LastErrorText());
+  ReportOutputFailure(platform::LastErrorText());
   return Step::kOutputFailed;
 }

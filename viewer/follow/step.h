@@ -14,4 +14,4 @@ enum class Step { kWait, kRecheck, kEnded, kStop, kFail, kOutputFailed, kNotReop
 constexpr bool IsFollowed(Step step) { return step == Step::kWait || step == Step::kRecheck; }
 
 // The step that follows a write to the output, a failure to write reported.
-Step StepAfterWrite(viewer_platform::WriteResult result);
+Step StepAfterWrite(platform::WriteResult result);

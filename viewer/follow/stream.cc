@@ -19,8 +19,6 @@
 #include "platform/stop.h"
 #include "text/byte_order_mark.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 // While following a stream, its last lines are those that have arrived when it first pauses this long.
@@ -63,7 +61,7 @@ class LineSkipper {
 // One stream's showing, from its first bytes to its end.
 class StreamShow {
  public:
-  StreamShow(vp::FileHandle stream, const OutputRun& run, const void* file, const std::string& name)
+  StreamShow(platform::FileHandle stream, const OutputRun& run, const void* file, const std::string& name)
       : stream_(stream),
         run_(run),
         file_(file),
@@ -85,15 +83,15 @@ class StreamShow {
   Step KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended);
   // The next bytes of the stream, once the output has been told that a wait begins when none are at hand
   // (and, the first time the stream pauses while its start is pending, that the start has been shown).
-  vp::StreamRead Read(std::size_t& count);
+  platform::StreamRead Read(std::size_t& count);
   Step Write(std::span<const char> bytes) { return StepAfterWrite(out_->Write(bytes)); }
   void StartShown() { out_->StartAlerting(); }
   Step ReadFailed() {
-    Report(name_, "cannot read", vp::LastErrorText());
+    Report(name_, "cannot read", platform::LastErrorText());
     return Step::kFail;
   }
 
-  vp::FileHandle stream_;
+  platform::FileHandle stream_;
   const OutputRun& run_;
   const void* file_;
   std::string name_;
@@ -130,18 +128,18 @@ Step StreamShow::Show(const ShowOptions& options) {
   while (step == Step::kWait && !ended) {
     std::size_t count = 0;
     switch (Read(count)) {
-      case vp::StreamRead::kData: {
+      case platform::StreamRead::kData: {
         const std::span<const char> shown = skipper.After(block_.first(count));
         step = shown.empty() ? Step::kWait : Write(shown);
         break;
       }
-      case vp::StreamRead::kIdle:
-        step = vp::StopRequested() || vp::OutputGone() ? Step::kStop : Step::kWait;
+      case platform::StreamRead::kIdle:
+        step = platform::StopRequested() || platform::OutputGone() ? Step::kStop : Step::kWait;
         break;
-      case vp::StreamRead::kEnd:
+      case platform::StreamRead::kEnd:
         ended = true;
         break;
-      case vp::StreamRead::kFailed:
+      case platform::StreamRead::kFailed:
         step = ReadFailed();
         break;
     }
@@ -156,15 +154,16 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
   std::size_t have = 0;
   for (;;) {
     std::size_t count = 0;
-    const vp::StreamRead read = vp::ReadStream(stream_, std::span(start).subspan(have), -1, count);
-    if (read == vp::StreamRead::kFailed) {
+    const platform::StreamRead read =
+        platform::ReadStream(stream_, std::span(start).subspan(have), -1, count);
+    if (read == platform::StreamRead::kFailed) {
       return ReadFailed();
     }
-    if (read == vp::StreamRead::kIdle && (vp::StopRequested() || vp::OutputGone())) {
+    if (read == platform::StreamRead::kIdle && (platform::StopRequested() || platform::OutputGone())) {
       return Step::kStop;
     }
-    have += read == vp::StreamRead::kData ? count : 0;
-    ended = read == vp::StreamRead::kEnd;
+    have += read == platform::StreamRead::kData ? count : 0;
+    ended = read == platform::StreamRead::kEnd;
     const auto readSoFar = std::span<const char>(start).first(have);
     if (const auto encoding =
             EncodingOfText(run_.settings.Encoding(), readSoFar, !ended && have < start.size())) {
@@ -180,16 +179,17 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
   }
 }
 
-vp::StreamRead StreamShow::Read(std::size_t& count) {
-  const vp::StreamRead read =
-      vp::ReadStream(stream_, block_, startPending_ ? kStreamPauseMilliseconds : 0, count);
-  if (read != vp::StreamRead::kIdle || vp::StopRequested() || StepAfterWrite(out_->Idle()) != Step::kWait) {
+platform::StreamRead StreamShow::Read(std::size_t& count) {
+  const platform::StreamRead read =
+      platform::ReadStream(stream_, block_, startPending_ ? kStreamPauseMilliseconds : 0, count);
+  if (read != platform::StreamRead::kIdle || platform::StopRequested() ||
+      StepAfterWrite(out_->Idle()) != Step::kWait) {
     return read;
   }
   if (std::exchange(startPending_, false)) {
     StartShown();
   }
-  return vp::ReadStream(stream_, block_, -1, count);
+  return platform::ReadStream(stream_, block_, -1, count);
 }
 
 Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
@@ -209,16 +209,16 @@ Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_vi
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
   while (!ended) {
     std::size_t count = 0;
-    const vp::StreamRead read = vp::ReadStream(stream_, block_, pause, count);
-    if (read == vp::StreamRead::kData) {
+    const platform::StreamRead read = platform::ReadStream(stream_, block_, pause, count);
+    if (read == platform::StreamRead::kData) {
       kept.Add({block_.data(), count});
       continue;
     }
-    if (read == vp::StreamRead::kFailed) {
+    if (read == platform::StreamRead::kFailed) {
       return ReadFailed();
     }
-    ended = read == vp::StreamRead::kEnd;
-    if (vp::StopRequested() || vp::OutputGone()) {
+    ended = read == platform::StreamRead::kEnd;
+    if (platform::StopRequested() || platform::OutputGone()) {
       return Step::kStop;
     }
     if (options.follow) {
@@ -244,8 +244,8 @@ Step StreamShow::Finish(Step step) {
   return ended == Step::kWait || ended == Step::kStop ? step : ended;
 }
 
-Step ShowStream(vp::FileHandle stream, const ShowOptions& options, const OutputRun& run, const void* file,
-                const std::string& name) {
+Step ShowStream(platform::FileHandle stream, const ShowOptions& options, const OutputRun& run,
+                const void* file, const std::string& name) {
   StreamShow show(stream, run, file, name);
   return show.Finish(show.Show(options));
 }

@@ -12,5 +12,5 @@
 // cannot be read again, so only its last lines are kept until they are shown. Returns kEnded once it
 // has been shown to its end, and what its output holds back at the end comes out before it returns.
 // `file` and `name` are the followed file's, as its output takes them.
-Step ShowStream(viewer_platform::FileHandle stream, const ShowOptions& options, const OutputRun& run,
+Step ShowStream(platform::FileHandle stream, const ShowOptions& options, const OutputRun& run,
                 const void* file, const std::string& name);

@@ -7,16 +7,14 @@
 #include "platform/terminal.h"
 #include "text/visible_text.h"
 
-namespace vp = viewer_platform;
-
 Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings, Alarm* alarm,
-           terminal::Session& session)
+           platform::Session& session)
     : alarm_(alarm),
       session_(session),
       shared_(settings.headers, settings.visible),
       run_{settings, alarm, shared_} {
   // Before the files take the descriptors, so that one is left for a followed name to be opened again.
-  vp::HoldReserve();
+  platform::HoldReserve();
   for (const char* given : files) {
     files_.emplace_back(given, run_, waiter_);
   }
@@ -33,7 +31,7 @@ bool Tail::ShowAll(const ShowOptions& options) {
   // A stream is followed only when it is the one file; otherwise shown to its end.
   const bool followStream = options.follow && files_.size() == 1;
   for (FollowedFile& file : files_) {
-    if (!GoesOn(file.Show(options, followStream)) || vp::StopRequested()) {
+    if (!GoesOn(file.Show(options, followStream)) || platform::StopRequested()) {
       return false;
     }
   }
@@ -48,7 +46,7 @@ void Tail::Follow() {
     if (!CheckNames() || (!AnyWantsRecheck() && !WaitForChange())) {
       return;
     }
-    if (vp::StopRequested() || vp::OutputGone() || !CatchUpAll()) {
+    if (platform::StopRequested() || platform::OutputGone() || !CatchUpAll()) {
       return;
     }
   }
@@ -72,7 +70,7 @@ bool Tail::WaitForChange() {
     if (!GoesOn(file.Idle())) {
       return false;
     }
-    limit = vp::EarlierLimit(limit, file.WaitLimit());
+    limit = platform::EarlierLimit(limit, file.WaitLimit());
   }
   waiter_.Wait(limit);
   return true;
@@ -117,7 +115,7 @@ void Tail::ShowTitle() {
   if (title != title_) {
     title_ = title;
     // A console's title shows the names' control characters visibly, as the text is shown.
-    session_.ShowTitle(VisibleText(title, terminal::ReadsUtf8(true)));
+    session_.ShowTitle(VisibleText(title, platform::ReadsUtf8(true)));
   }
 }
 

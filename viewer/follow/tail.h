@@ -21,7 +21,7 @@ class Tail {
  public:
   // `alarm` counts and rings the alerts; null without alerts.
   Tail(const std::vector<const char*>& files, const OutputSettings& settings, Alarm* alarm,
-       terminal::Session& session);
+       platform::Session& session);
 
   // Returns the exit status: 1 when a file could not be opened or read, or standard output not written.
   int Run(const ShowOptions& options);
@@ -47,10 +47,10 @@ class Tail {
 
   // Counts the alerts, for the title; null without alerts.
   const Alarm* alarm_;
-  terminal::Session& session_;
+  platform::Session& session_;
   SharedOutput shared_;
   OutputRun run_;
-  viewer_platform::ChangeWaiter waiter_;
+  platform::ChangeWaiter waiter_;
   std::deque<FollowedFile> files_;
   bool failed_ = false;
   bool outputFailed_ = false;

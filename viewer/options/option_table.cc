@@ -47,7 +47,7 @@ std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
 // The settings file's encoding is looked at as its line is read, so that a fault names the line; the
 // command line's and the environment's are looked at once the run has chosen one.
 std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
-  if (fromSettings && OpenConverter(value, OutputCharset().c_str()) == nullptr) {
+  if (fromSettings && platform::OpenConverter(value, platform::OutputCharset().c_str()) == nullptr) {
     return std::string("unknown encoding ") + value;
   }
   (fromSettings ? a.settingsEncoding : a.encoding) = value;

@@ -14,9 +14,8 @@
 #include "output/messages.h"
 #include "platform/charset_converter.h"
 #include "platform/files.h"
+#include "text/converted_text.h"
 #include "text/visible_text.h"
-
-namespace vp = viewer_platform;
 
 namespace {
 
@@ -47,11 +46,11 @@ Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool igno
                     const std::string& to) {
   std::vector<std::optional<std::string>> texts;
   for (const OptionTexts* given : options) {
-    const std::string from = given->fromSettings ? "UTF-8" : ArgumentCharset();
+    const std::string from = given->fromSettings ? "UTF-8" : platform::ArgumentCharset();
     std::transform(given->texts.begin(), given->texts.end(), std::back_inserter(texts),
                    [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
   }
-  return {std::move(texts), ignoreCase, CanonicalCharsetName(to) == "UTF8"};
+  return {std::move(texts), ignoreCase, platform::CanonicalCharsetName(to) == "UTF8"};
 }
 
 // The texts in both forms of a file's text; in one where the output's set is the system's.
@@ -60,10 +59,10 @@ TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool 
                   [](const OptionTexts* given) { return given->texts.empty(); })) {
     return {};
   }
-  const std::string output = OutputCharset();
-  const std::string system = SystemCharset();
+  const std::string output = platform::OutputCharset();
+  const std::string system = platform::SystemCharset();
   TextPatterns patterns{PatternsIn(options, ignoreCase, output), std::nullopt};
-  if (CanonicalCharsetName(output) != CanonicalCharsetName(system)) {
+  if (platform::CanonicalCharsetName(output) != platform::CanonicalCharsetName(system)) {
     patterns.raw = PatternsIn(options, ignoreCase, system);
   }
   return patterns;
@@ -77,19 +76,19 @@ void ReportSettingsFault(std::size_t line, const std::string& reason) {
 // The settings file's lines; empty after saying why, when the file cannot be read or used.
 std::optional<std::vector<SettingsLine>> ReadSettings() {
   std::string text;
-  switch (vp::ReadBesideProgram(kSettingsFileName, kLargestSettingsFile, text)) {
-    case vp::SmallFileRead::kMissing:
+  switch (platform::ReadBesideProgram(kSettingsFileName, kLargestSettingsFile, text)) {
+    case platform::SmallFileRead::kMissing:
       return std::vector<SettingsLine>{};
-    case vp::SmallFileRead::kTooLarge:
+    case platform::SmallFileRead::kTooLarge:
       Say(std::string(kSettingsFileName) + ": larger than 64 KiB");
       return std::nullopt;
-    case vp::SmallFileRead::kNotAFile:
+    case platform::SmallFileRead::kNotAFile:
       Say(std::string("cannot read ") + kSettingsFileName + ": not a regular file");
       return std::nullopt;
-    case vp::SmallFileRead::kFailed:
-      Say(std::string("cannot read ") + kSettingsFileName + ": " + vp::LastErrorText());
+    case platform::SmallFileRead::kFailed:
+      Say(std::string("cannot read ") + kSettingsFileName + ": " + platform::LastErrorText());
       return std::nullopt;
-    case vp::SmallFileRead::kRead:
+    case platform::SmallFileRead::kRead:
       break;
   }
   std::vector<SettingsLine> lines;
@@ -125,13 +124,13 @@ std::optional<Arguments> ReadArguments(int argc, char* argv[]) {
   return arguments;
 }
 
-bool WantsColour(ColourMode mode, terminal::Session& session) {
+bool WantsColour(ColourMode mode, platform::Session& session) {
   if (mode == ColourMode::kNever) {
     return false;
   }
   if (mode == ColourMode::kAuto) {
     const char* noColour = std::getenv("NO_COLOR");
-    if (!terminal::OutputIsTerminal() || (noColour != nullptr && *noColour != '\0')) {
+    if (!platform::OutputIsTerminal() || (noColour != nullptr && *noColour != '\0')) {
       return false;
     }
   }
@@ -164,7 +163,7 @@ RunConfig::Action ActionOf(Arguments::Action action) {
 
 }  // namespace
 
-std::optional<RunConfig> ResolveRun(int argc, char* argv[], terminal::Session& session) {
+std::optional<RunConfig> ResolveRun(int argc, char* argv[], platform::Session& session) {
   const std::optional<Arguments> arguments = ReadArguments(argc, argv);
   if (!arguments) {
     return std::nullopt;
@@ -175,7 +174,8 @@ std::optional<RunConfig> ResolveRun(int argc, char* argv[], terminal::Session& s
     return run;
   }
   const std::optional<AskedEncoding> encoding = EncodingOf(*arguments);
-  if (encoding && OpenConverter(encoding->name.c_str(), OutputCharset().c_str()) == nullptr) {
+  if (encoding &&
+      platform::OpenConverter(encoding->name.c_str(), platform::OutputCharset().c_str()) == nullptr) {
     Say("unknown encoding " + encoding->name + (encoding->fromEnvironment ? " (from CMDTAIL_ENCODING)" : ""));
     return std::nullopt;
   }
@@ -190,7 +190,7 @@ std::optional<RunConfig> ResolveRun(int argc, char* argv[], terminal::Session& s
     output.encoding = encoding->name;
   }
   output.colour = WantsColour(arguments->colour, session);
-  output.visible = !arguments->raw && terminal::OutputIsTerminal();
+  output.visible = !arguments->raw && platform::OutputIsTerminal();
   output.headers = WantsHeaders(*arguments);
   output.highlights = PatternsOf({&arguments->highlights}, ignoreCase);
   output.greps = PatternsOf({&arguments->greps}, ignoreCase);
@@ -198,6 +198,6 @@ std::optional<RunConfig> ResolveRun(int argc, char* argv[], terminal::Session& s
   output.alerts = PatternsOf({&arguments->alerts}, ignoreCase);
   output.highlightsWithAlerts = PatternsOf({&arguments->highlights, &arguments->alerts}, ignoreCase);
   // Alerts are the terminal's: into a pipe or a file the bytes stay the log's.
-  run.alerting = arguments->follow && !output.alerts.empty() && terminal::OutputIsTerminal();
+  run.alerting = arguments->follow && !output.alerts.empty() && platform::OutputIsTerminal();
   return run;
 }

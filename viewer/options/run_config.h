@@ -23,4 +23,4 @@ struct RunConfig {
 // Reads the settings file beside the program (unless --no-config), the command line and the
 // environment, and decides colour on `session`'s terminal; empty after saying what is wrong, which
 // ends the run with status 2.
-std::optional<RunConfig> ResolveRun(int argc, char* argv[], terminal::Session& session);
+std::optional<RunConfig> ResolveRun(int argc, char* argv[], platform::Session& session);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/charset_converter.h"
+#include "text/converted_text.h"
 
 namespace {
 
@@ -20,12 +21,12 @@ std::string_view Trimmed(std::string_view line) {
 
 // Whole and valid UTF-8, as the system's converter reads it: an invalid character comes back as the
 // replacement. Taken as valid where the system has no converter for it (null).
-bool IsUtf8(CharsetConverter* converter, std::string_view option) {
+bool IsUtf8(platform::CharsetConverter* converter, std::string_view option) {
   return converter == nullptr || ConvertedText(*converter, option) == option;
 }
 
 // Why an option's line cannot be read; empty when it can.
-std::string_view FaultOf(CharsetConverter* utf8, std::string_view option) {
+std::string_view FaultOf(platform::CharsetConverter* utf8, std::string_view option) {
   if (option.find('\0') != std::string_view::npos) {
     return "a NUL byte in the line";
   }
@@ -47,7 +48,7 @@ bool ReadSettingsText(std::string_view text, std::vector<SettingsLine>& lines, S
   if (text.starts_with(kUtf8Mark)) {
     text.remove_prefix(kUtf8Mark.size());
   }
-  const std::unique_ptr<CharsetConverter> utf8 = OpenConverter("UTF-8", "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> utf8 = platform::OpenConverter("UTF-8", "UTF-8");
   for (std::size_t number = 1; !text.empty(); ++number) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);

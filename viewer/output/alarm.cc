@@ -5,17 +5,15 @@
 #include "platform/output.h"
 #include "platform/terminal.h"
 
-namespace vp = viewer_platform;
-
-vp::WriteResult Alarm::Raise(std::size_t lines, Clock::time_point now) {
+platform::WriteResult Alarm::Raise(std::size_t lines, Clock::time_point now) {
   count_ += lines;
   if (lastBell_ && now - *lastBell_ < kBellInterval) {
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   lastBell_ = now;
-  const vp::WriteResult result = terminal_.Write(std::string_view("\a"));
-  if (result == vp::WriteResult::kWritten) {
-    terminal::FlashUntilInFront();
+  const platform::WriteResult result = terminal_.Write(std::string_view("\a"));
+  if (result == platform::WriteResult::kWritten) {
+    platform::FlashUntilInFront();
   }
   return result;
 }

@@ -16,15 +16,15 @@ class Alarm {
   static constexpr std::chrono::seconds kBellInterval{2};
 
   // The bell is written to `terminal`.
-  explicit Alarm(OutputSink& terminal) : terminal_(terminal) {}
+  explicit Alarm(platform::OutputSink& terminal) : terminal_(terminal) {}
 
   // `lines` more lines, shown at `now`, raise an alert.
-  viewer_platform::WriteResult Raise(std::size_t lines, Clock::time_point now = Clock::now());
+  platform::WriteResult Raise(std::size_t lines, Clock::time_point now = Clock::now());
   // The alerts raised since the start.
   [[nodiscard]] std::size_t count() const { return count_; }
 
  private:
-  OutputSink& terminal_;
+  platform::OutputSink& terminal_;
   std::size_t count_ = 0;
   std::optional<Clock::time_point> lastBell_;
 };

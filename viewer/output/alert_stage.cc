@@ -5,30 +5,28 @@
 
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
-vp::WriteResult AlertStage::Write(std::span<const char> bytes) {
-  const vp::WriteResult written = next_.Write(bytes);
+platform::WriteResult AlertStage::Write(std::span<const char> bytes) {
+  const platform::WriteResult written = next_.Write(bytes);
   held_.Take({bytes.data(), bytes.size()});
   return RaiseAfter(written);
 }
 
-vp::WriteResult AlertStage::EndOfFile() {
-  const vp::WriteResult written = next_.EndOfFile();
+platform::WriteResult AlertStage::EndOfFile() {
+  const platform::WriteResult written = next_.EndOfFile();
   held_.End();
   return RaiseAfter(written);
 }
 
 // Only lines that went out raise alerts.
-vp::WriteResult AlertStage::RaiseAfter(vp::WriteResult written) {
+platform::WriteResult AlertStage::RaiseAfter(platform::WriteResult written) {
   const std::size_t alerts = std::exchange(alerts_, 0);
-  return written == vp::WriteResult::kWritten && alerts > 0 ? alarm_.Raise(alerts) : written;
+  return written == platform::WriteResult::kWritten && alerts > 0 ? alarm_.Raise(alerts) : written;
 }
 
 // The whole lines are searched a block at a time.
-vp::WriteResult AlertStage::PutLines(std::string_view lines) {
+platform::WriteResult AlertStage::PutLines(std::string_view lines) {
   if (!armed_) {
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   alertLines_.ForEachShownRun(lines, [&](std::size_t start, std::size_t end) {
     const std::string_view run = lines.substr(start, end - start);
@@ -36,7 +34,7 @@ vp::WriteResult AlertStage::PutLines(std::string_view lines) {
         static_cast<std::size_t>(std::count(run.begin(), run.end(), '\n')) + (run.ends_with('\n') ? 0 : 1);
     return true;
   });
-  return vp::WriteResult::kWritten;
+  return platform::WriteResult::kWritten;
 }
 
 void AlertStage::TooLong(std::string_view start) {

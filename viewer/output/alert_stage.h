@@ -17,36 +17,37 @@ inline constexpr std::size_t kLongestAlertLine = std::size_t{1024} * 1024;
 // Raises an alert for each whole line holding an alert's text that ends once the stage is armed, after
 // the line has gone on. The bytes go on at once and unchanged: the line under way is only held aside
 // until its end comes, up to kLongestAlertLine; a longer line is judged by its start, noted once.
-class AlertStage final : public OutputSink, HeldLine::Receiver {
+class AlertStage final : public platform::OutputSink, HeldLine::Receiver {
  public:
   // `alertLines` shows the lines that hold an alert's text; `armed`: the start's lines have gone on.
-  AlertStage(const LineFilter& alertLines, Alarm& alarm, NoteSink& notes, bool armed, OutputSink& next)
+  AlertStage(const LineFilter& alertLines, Alarm& alarm, NoteSink& notes, bool armed,
+             platform::OutputSink& next)
       : alertLines_(alertLines), alarm_(alarm), notes_(notes), next_(next), armed_(armed) {}
 
   // The lines gone on so far were the start's; those that end from now on raise alerts.
   void Arm() { armed_ = true; }
 
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  platform::WriteResult Write(std::span<const char> bytes) override;
   // The line under way is whole at the end of its file.
-  viewer_platform::WriteResult EndOfFile() override;
-  viewer_platform::WriteResult Idle() override { return next_.Idle(); }
+  platform::WriteResult EndOfFile() override;
+  platform::WriteResult Idle() override { return next_.Idle(); }
   void WriteAtEnd(std::string_view bytes) override { next_.WriteAtEnd(bytes); }
 
  private:
   // Counts the alerts of whole lines, each with its newline but perhaps the last one of a file.
-  viewer_platform::WriteResult PutLines(std::string_view lines) override;
+  platform::WriteResult PutLines(std::string_view lines) override;
   // The rest of a line judged by its start.
-  viewer_platform::WriteResult PutAsItIs(std::string_view /*piece*/) override {
-    return viewer_platform::WriteResult::kWritten;
+  platform::WriteResult PutAsItIs(std::string_view /*piece*/) override {
+    return platform::WriteResult::kWritten;
   }
   void TooLong(std::string_view start) override;
   // Rings for the alerts counted, once the bytes that raise them went on.
-  viewer_platform::WriteResult RaiseAfter(viewer_platform::WriteResult written);
+  platform::WriteResult RaiseAfter(platform::WriteResult written);
 
   const LineFilter& alertLines_;
   Alarm& alarm_;
   NoteSink& notes_;
-  OutputSink& next_;
+  platform::OutputSink& next_;
   bool armed_;
   bool noted_ = false;
   std::size_t alerts_ = 0;

@@ -8,8 +8,6 @@
 
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 // The longest start of a line held back for its colour; a longer line goes on uncoloured.
@@ -67,30 +65,30 @@ std::string_view ColourOf(std::string_view text) {
 
 }  // namespace
 
-ColourStage::ColourStage(const Patterns* highlights, OutputSink& next)
+ColourStage::ColourStage(const Patterns* highlights, platform::OutputSink& next)
     : highlights_(highlights), held_(kHeldLimit, *this), out_(next) {}
 
-vp::WriteResult ColourStage::Write(std::span<const char> bytes) {
-  const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});
-  return result == vp::WriteResult::kWritten ? Flush() : result;
+platform::WriteResult ColourStage::Write(std::span<const char> bytes) {
+  const platform::WriteResult result = held_.Take({bytes.data(), bytes.size()});
+  return result == platform::WriteResult::kWritten ? Flush() : result;
 }
 
-vp::WriteResult ColourStage::EndOfFile() {
-  const vp::WriteResult result = held_.End();
-  if (result != vp::WriteResult::kWritten) {
+platform::WriteResult ColourStage::EndOfFile() {
+  const platform::WriteResult result = held_.End();
+  if (result != platform::WriteResult::kWritten) {
     return result;
   }
-  const vp::WriteResult flushed = Flush();
-  return flushed == vp::WriteResult::kWritten ? out_.EndOfFile() : flushed;
+  const platform::WriteResult flushed = Flush();
+  return flushed == platform::WriteResult::kWritten ? out_.EndOfFile() : flushed;
 }
 
-vp::WriteResult ColourStage::Idle() {
-  const vp::WriteResult result = held_.LetGo();
-  if (result != vp::WriteResult::kWritten) {
+platform::WriteResult ColourStage::Idle() {
+  const platform::WriteResult result = held_.LetGo();
+  if (result != platform::WriteResult::kWritten) {
     return result;
   }
-  const vp::WriteResult flushed = Flush();
-  return flushed == vp::WriteResult::kWritten ? out_.Idle() : flushed;
+  const platform::WriteResult flushed = Flush();
+  return flushed == platform::WriteResult::kWritten ? out_.Idle() : flushed;
 }
 
 void ColourStage::CloseColour() {
@@ -100,9 +98,9 @@ void ColourStage::CloseColour() {
   }
 }
 
-vp::WriteResult ColourStage::PutLines(std::string_view lines) {
-  vp::WriteResult result = vp::WriteResult::kWritten;
-  while (!lines.empty() && result == vp::WriteResult::kWritten) {
+platform::WriteResult ColourStage::PutLines(std::string_view lines) {
+  platform::WriteResult result = platform::WriteResult::kWritten;
+  while (!lines.empty() && result == platform::WriteResult::kWritten) {
     const std::size_t end = std::min(lines.find('\n'), lines.size() - 1) + 1;
     result = PutLine(lines.substr(0, end));
     lines.remove_prefix(end);
@@ -110,7 +108,7 @@ vp::WriteResult ColourStage::PutLines(std::string_view lines) {
   return result;
 }
 
-vp::WriteResult ColourStage::PutLine(std::string_view line) {
+platform::WriteResult ColourStage::PutLine(std::string_view line) {
   // The colour ends before the line ending, CR LF or LF.
   std::string_view text = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
   if (text.ends_with('\r')) {
@@ -122,17 +120,17 @@ vp::WriteResult ColourStage::PutLine(std::string_view line) {
     return Put(line);
   }
   colourMayBeOpen_ = true;
-  vp::WriteResult result = Put(colour);
-  if (result == vp::WriteResult::kWritten) {
+  platform::WriteResult result = Put(colour);
+  if (result == platform::WriteResult::kWritten) {
     result = highlighted ? PutHighlighted(text, colour) : Put(text);
   }
-  if (result == vp::WriteResult::kWritten && !colour.empty()) {
+  if (result == platform::WriteResult::kWritten && !colour.empty()) {
     result = Put(kReset);
   }
-  return result == vp::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
+  return result == platform::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
 }
 
-vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
+platform::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
   struct Occurrence {
     std::size_t start;
     std::size_t length;
@@ -160,8 +158,8 @@ vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_v
     const std::string_view highlight = kHighlights[occurrence.pattern % std::size(kHighlights)];
     for (const std::string_view piece : {text.substr(shown, occurrence.start - shown), highlight,
                                          text.substr(occurrence.start, occurrence.length), kReset, colour}) {
-      const vp::WriteResult result = Put(piece);
-      if (result != vp::WriteResult::kWritten) {
+      const platform::WriteResult result = Put(piece);
+      if (result != platform::WriteResult::kWritten) {
         return result;
       }
     }
@@ -170,15 +168,15 @@ vp::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_v
   return Put(text.substr(shown));
 }
 
-vp::WriteResult ColourStage::Put(std::string_view piece) {
-  const vp::WriteResult result = out_.Put(piece);
-  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+platform::WriteResult ColourStage::Put(std::string_view piece) {
+  const platform::WriteResult result = out_.Put(piece);
+  cutShort_ = cutShort_ || result != platform::WriteResult::kWritten;
   return result;
 }
 
-vp::WriteResult ColourStage::Flush() {
-  const vp::WriteResult result = out_.Flush();
-  cutShort_ = cutShort_ || result != vp::WriteResult::kWritten;
+platform::WriteResult ColourStage::Flush() {
+  const platform::WriteResult result = out_.Flush();
+  cutShort_ = cutShort_ || result != platform::WriteResult::kWritten;
   // Every coloured line put so far ends in its reset: once all of it is out, no colour is open. A
   // write cut short may have left a line without its reset, while the block it was in is empty.
   if (!cutShort_) {

@@ -16,19 +16,19 @@
 // line is held back while more is at hand (up to a bound), so that colour does not depend on where reads cut
 // the text; a line whose start had to go out before its end came (the writer had written only part of it)
 // goes on uncoloured.
-class ColourStage final : public OutputSink, HeldLine::Receiver {
+class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
  public:
   // `highlights` are the texts to highlight, in the form of the text that comes; none when null.
-  ColourStage(const Patterns* highlights, OutputSink& next);
+  ColourStage(const Patterns* highlights, platform::OutputSink& next);
 
   // The texts to highlight from now on.
   void UseHighlights(const Patterns* highlights) { highlights_ = highlights; }
 
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  platform::WriteResult Write(std::span<const char> bytes) override;
   // The held start of a line is shown as a line of its own: nothing can follow it.
-  viewer_platform::WriteResult EndOfFile() override;
+  platform::WriteResult EndOfFile() override;
   // The held start of a line goes out uncoloured, and so will the rest of that line.
-  viewer_platform::WriteResult Idle() override;
+  platform::WriteResult Idle() override;
 
   void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
@@ -39,16 +39,16 @@ class ColourStage final : public OutputSink, HeldLine::Receiver {
 
  private:
   // Passes complete lines, each coloured by its words.
-  viewer_platform::WriteResult PutLines(std::string_view lines) override;
+  platform::WriteResult PutLines(std::string_view lines) override;
   // Passes the bytes of a line that will not be coloured.
-  viewer_platform::WriteResult PutAsItIs(std::string_view piece) override { return Put(piece); }
+  platform::WriteResult PutAsItIs(std::string_view piece) override { return Put(piece); }
   // Passes a complete line (newline included, if it has one), coloured by its words.
-  viewer_platform::WriteResult PutLine(std::string_view line);
+  platform::WriteResult PutLine(std::string_view line);
   // Puts into the output block, noting a write cut short.
-  viewer_platform::WriteResult Put(std::string_view piece);
-  viewer_platform::WriteResult Flush();
+  platform::WriteResult Put(std::string_view piece);
+  platform::WriteResult Flush();
   // Puts the line's text with its highlights, each followed by the line's own colour again.
-  viewer_platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
+  platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
 
   const Patterns* highlights_ = nullptr;
   std::string folded_;

@@ -6,8 +6,7 @@
 
 #include "platform/output.h"
 #include "text/ascii.h"
-
-namespace vp = viewer_platform;
+#include "text/converted_text.h"
 
 namespace {
 
@@ -37,15 +36,16 @@ bool EndsInTwoAsciiBytes(std::span<const char> stretch) {
 
 }  // namespace
 
-DecodeStage::DecodeStage(std::unique_ptr<CharsetConverter> converter, OutputSink& next)
+DecodeStage::DecodeStage(std::unique_ptr<platform::CharsetConverter> converter, platform::OutputSink& next)
     : converter_(std::move(converter)), keepsAscii_(KeepsAscii(*converter_)), out_(next) {}
 
-vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
-  vp::WriteResult result = vp::WriteResult::kWritten;
-  while (result == vp::WriteResult::kWritten && !bytes.empty()) {
+platform::WriteResult DecodeStage::Write(std::span<const char> bytes) {
+  platform::WriteResult result = platform::WriteResult::kWritten;
+  while (result == platform::WriteResult::kWritten && !bytes.empty()) {
     if (heldSize_ == 0) {
       const std::size_t used = Convert(bytes, result);
-      bytes = result == vp::WriteResult::kWritten ? HoldRest(bytes.subspan(used), result) : bytes.first(0);
+      bytes =
+          result == platform::WriteResult::kWritten ? HoldRest(bytes.subspan(used), result) : bytes.first(0);
     } else {
       // The held character goes on with the first bytes written now.
       const std::size_t taken = std::min(bytes.size(), kHeldLimit - heldSize_);
@@ -54,25 +54,25 @@ vp::WriteResult DecodeStage::Write(std::span<const char> bytes) {
       const std::span<const char> joined(held_.data(), heldSize_ + taken);
       heldSize_ = 0;
       const std::size_t used = Convert(joined, result);
-      if (result == vp::WriteResult::kWritten) {
+      if (result == platform::WriteResult::kWritten) {
         const std::span<const char> left = HoldRest(joined.subspan(used), result);
-        if (!left.empty() && result == vp::WriteResult::kWritten) {
+        if (!left.empty() && result == platform::WriteResult::kWritten) {
           HoldRest(left, result);
         }
       }
     }
   }
-  return result == vp::WriteResult::kWritten ? out_.Flush() : result;
+  return result == platform::WriteResult::kWritten ? out_.Flush() : result;
 }
 
-vp::WriteResult DecodeStage::EndOfFile() {
+platform::WriteResult DecodeStage::EndOfFile() {
   // What comes next is a new text: a shift state of this one must not carry over.
   converter_->Reset();
   atRest_ = true;
   if (heldSize_ > 0) {
     heldSize_ = 0;
-    const vp::WriteResult result = out_.Put(converter_->Replacement());
-    if (result != vp::WriteResult::kWritten) {
+    const platform::WriteResult result = out_.Put(converter_->Replacement());
+    if (result != platform::WriteResult::kWritten) {
       return result;
     }
   }
@@ -80,43 +80,43 @@ vp::WriteResult DecodeStage::EndOfFile() {
 }
 
 // A character cut short stays held: its rest is still to be written.
-vp::WriteResult DecodeStage::Idle() { return out_.Idle(); }
+platform::WriteResult DecodeStage::Idle() { return out_.Idle(); }
 
-std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& result) {
+std::size_t DecodeStage::Convert(std::span<const char> bytes, platform::WriteResult& result) {
   std::size_t used = 0;
   // The stretch given to the converter ends here.
   std::size_t end = 0;
-  while (used < bytes.size() && result == vp::WriteResult::kWritten) {
+  while (used < bytes.size() && result == platform::WriteResult::kWritten) {
     if (used >= end) {
       used += PassAscii(bytes.subspan(used), result);
-      if (used == bytes.size() || result != vp::WriteResult::kWritten) {
+      if (used == bytes.size() || result != platform::WriteResult::kWritten) {
         return used;
       }
       end = keepsAscii_ ? StretchEnd(bytes, used) : bytes.size();
     }
     const std::span<const char> stretch = bytes.subspan(used, end - used);
-    const CharsetConverter::Progress progress = converter_->Convert(stretch, out_.Free());
+    const platform::CharsetConverter::Progress progress = converter_->Convert(stretch, out_.Free());
     used += progress.read;
     out_.Commit(progress.written);
-    atRest_ = progress.stop == CharsetConverter::Stop::kDone && EndsInTwoAsciiBytes(stretch);
+    atRest_ = progress.stop == platform::CharsetConverter::Stop::kDone && EndsInTwoAsciiBytes(stretch);
     switch (progress.stop) {
-      case CharsetConverter::Stop::kDone:
+      case platform::CharsetConverter::Stop::kDone:
         break;
-      case CharsetConverter::Stop::kIncomplete:
+      case platform::CharsetConverter::Stop::kIncomplete:
         if (end == bytes.size()) {
           return used;
         }
         // A character goes on past the stretch: the converter is given all the rest.
         end = bytes.size();
         break;
-      case CharsetConverter::Stop::kOutputFull:
+      case platform::CharsetConverter::Stop::kOutputFull:
         // A character too long for even an empty block cannot be written: it counts as invalid.
         if (!out_.empty()) {
           result = out_.Flush();
           break;
         }
         [[fallthrough]];
-      case CharsetConverter::Stop::kInvalid:
+      case platform::CharsetConverter::Stop::kInvalid:
         result = out_.Put(converter_->Replacement());
         used += std::min(converter_->UnitSize(), bytes.size() - used);
         break;
@@ -125,7 +125,7 @@ std::size_t DecodeStage::Convert(std::span<const char> bytes, vp::WriteResult& r
   return used;
 }
 
-std::size_t DecodeStage::PassAscii(std::span<const char> bytes, vp::WriteResult& result) {
+std::size_t DecodeStage::PassAscii(std::span<const char> bytes, platform::WriteResult& result) {
   if (!keepsAscii_ || !atRest_) {
     return 0;
   }
@@ -134,7 +134,7 @@ std::size_t DecodeStage::PassAscii(std::span<const char> bytes, vp::WriteResult&
   return run;
 }
 
-std::span<const char> DecodeStage::HoldRest(std::span<const char> rest, vp::WriteResult& result) {
+std::span<const char> DecodeStage::HoldRest(std::span<const char> rest, platform::WriteResult& result) {
   if (rest.size() < kHeldLimit) {
     // The rest may lie within held_, never before its start, so a forward copy is safe.
     std::copy(rest.begin(), rest.end(), held_.begin());

@@ -4,8 +4,6 @@
 
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 // The shown lines of a read gather in one write.
@@ -13,24 +11,24 @@ constexpr std::size_t kShownLinesBlockSize = std::size_t{64} * 1024;
 
 }  // namespace
 
-FilterStage::FilterStage(const LineFilter& filter, NoteSink& notes, OutputSink& next)
+FilterStage::FilterStage(const LineFilter& filter, NoteSink& notes, platform::OutputSink& next)
     : filter_(filter), notes_(notes), held_(kLongestFilteredLine, *this), out_(next, kShownLinesBlockSize) {}
 
-vp::WriteResult FilterStage::Write(std::span<const char> bytes) {
-  const vp::WriteResult result = held_.Take({bytes.data(), bytes.size()});
-  return result == vp::WriteResult::kWritten ? out_.Flush() : result;
+platform::WriteResult FilterStage::Write(std::span<const char> bytes) {
+  const platform::WriteResult result = held_.Take({bytes.data(), bytes.size()});
+  return result == platform::WriteResult::kWritten ? out_.Flush() : result;
 }
 
-vp::WriteResult FilterStage::EndOfFile() {
-  const vp::WriteResult result = held_.End();
-  return result == vp::WriteResult::kWritten ? out_.EndOfFile() : result;
+platform::WriteResult FilterStage::EndOfFile() {
+  const platform::WriteResult result = held_.End();
+  return result == platform::WriteResult::kWritten ? out_.EndOfFile() : result;
 }
 
-vp::WriteResult FilterStage::PutLines(std::string_view lines) {
-  vp::WriteResult result = vp::WriteResult::kWritten;
+platform::WriteResult FilterStage::PutLines(std::string_view lines) {
+  platform::WriteResult result = platform::WriteResult::kWritten;
   filter_.ForEachShownRun(lines, [&](std::size_t start, std::size_t end) {
     result = out_.Put(lines.substr(start, end - start));
-    return result == vp::WriteResult::kWritten;
+    return result == platform::WriteResult::kWritten;
   });
   return result;
 }

@@ -12,21 +12,21 @@
 
 // Passes only the lines the filter shows, whole: the start of a line is held until its end comes
 // (never beyond kLongestFilteredLine: a longer line is shown as it is, noted once).
-class FilterStage final : public OutputSink, HeldLine::Receiver {
+class FilterStage final : public platform::OutputSink, HeldLine::Receiver {
  public:
-  FilterStage(const LineFilter& filter, NoteSink& notes, OutputSink& next);
+  FilterStage(const LineFilter& filter, NoteSink& notes, platform::OutputSink& next);
 
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  platform::WriteResult Write(std::span<const char> bytes) override;
   // A held line is whole at the end of its file.
-  viewer_platform::WriteResult EndOfFile() override;
+  platform::WriteResult EndOfFile() override;
   // A held line stays held: it is not shown before its end.
-  viewer_platform::WriteResult Idle() override { return out_.Idle(); }
+  platform::WriteResult Idle() override { return out_.Idle(); }
   void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:
   // Puts the shown lines of whole lines.
-  viewer_platform::WriteResult PutLines(std::string_view lines) override;
-  viewer_platform::WriteResult PutAsItIs(std::string_view piece) override { return out_.Put(piece); }
+  platform::WriteResult PutLines(std::string_view lines) override;
+  platform::WriteResult PutAsItIs(std::string_view piece) override { return out_.Put(piece); }
   void TooLong(std::string_view start) override;
 
   const LineFilter& filter_;

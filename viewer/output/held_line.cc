@@ -2,10 +2,8 @@
 
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
-vp::WriteResult HeldLine::Take(std::string_view bytes) {
-  vp::WriteResult result = vp::WriteResult::kWritten;
+platform::WriteResult HeldLine::Take(std::string_view bytes) {
+  platform::WriteResult result = platform::WriteResult::kWritten;
   if (!bytes.empty() && (lineUnderWay_ || !held_.empty())) {
     const std::size_t newline = bytes.find('\n');
     if (newline == std::string_view::npos) {
@@ -18,7 +16,7 @@ vp::WriteResult HeldLine::Take(std::string_view bytes) {
       result = Hold(end.substr(0, newline));
       end.remove_prefix(newline);
     }
-    if (result != vp::WriteResult::kWritten) {
+    if (result != platform::WriteResult::kWritten) {
       return result;
     }
     if (lineUnderWay_) {
@@ -31,47 +29,48 @@ vp::WriteResult HeldLine::Take(std::string_view bytes) {
     }
   }
   const std::size_t whole = bytes.rfind('\n') + 1;
-  if (result == vp::WriteResult::kWritten && whole > 0) {
+  if (result == platform::WriteResult::kWritten && whole > 0) {
     result = receiver_.PutLines(bytes.substr(0, whole));
   }
-  if (result == vp::WriteResult::kWritten && whole < bytes.size()) {
+  if (result == platform::WriteResult::kWritten && whole < bytes.size()) {
     result = Hold(bytes.substr(whole));
   }
   return result;
 }
 
-vp::WriteResult HeldLine::LetGo() {
+platform::WriteResult HeldLine::LetGo() {
   if (held_.empty()) {
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   lineUnderWay_ = true;
-  const vp::WriteResult result = receiver_.PutAsItIs(held_);
+  const platform::WriteResult result = receiver_.PutAsItIs(held_);
   held_.clear();
   return result;
 }
 
-vp::WriteResult HeldLine::End() {
-  const vp::WriteResult result = held_.empty() ? vp::WriteResult::kWritten : receiver_.PutLines(held_);
+platform::WriteResult HeldLine::End() {
+  const platform::WriteResult result =
+      held_.empty() ? platform::WriteResult::kWritten : receiver_.PutLines(held_);
   held_.clear();
   lineUnderWay_ = false;
   return result;
 }
 
-vp::WriteResult HeldLine::Hold(std::string_view start) {
+platform::WriteResult HeldLine::Hold(std::string_view start) {
   if (lineUnderWay_) {
     return receiver_.PutAsItIs(start);
   }
   if (held_.size() + start.size() <= limit_) {
     held_.append(start);
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   const std::size_t filling = limit_ - held_.size();
   held_.append(start.substr(0, filling));
   receiver_.TooLong(held_);
   lineUnderWay_ = true;
-  const vp::WriteResult result = receiver_.PutAsItIs(held_);
+  const platform::WriteResult result = receiver_.PutAsItIs(held_);
   held_.clear();
-  return result == vp::WriteResult::kWritten && filling < start.size()
+  return result == platform::WriteResult::kWritten && filling < start.size()
              ? receiver_.PutAsItIs(start.substr(filling))
              : result;
 }

@@ -16,9 +16,9 @@ class HeldLine {
    public:
     virtual ~Receiver() = default;
     // One or more whole lines, each with its newline but perhaps the last one of a file.
-    virtual viewer_platform::WriteResult PutLines(std::string_view lines) = 0;
+    virtual platform::WriteResult PutLines(std::string_view lines) = 0;
     // Bytes of a line that goes on as it is.
-    virtual viewer_platform::WriteResult PutAsItIs(std::string_view piece) = 0;
+    virtual platform::WriteResult PutAsItIs(std::string_view piece) = 0;
     // The line under way is longer than the bound, whose first `limit` bytes are `start`: its bytes go on
     // as they are, from now on.
     virtual void TooLong(std::string_view start) { static_cast<void>(start); }
@@ -27,14 +27,14 @@ class HeldLine {
   HeldLine(std::size_t limit, Receiver& receiver) : limit_(limit), receiver_(receiver) {}
 
   // Splits the bytes into whole lines for the receiver, holding the start of a line that has not ended.
-  viewer_platform::WriteResult Take(std::string_view bytes);
+  platform::WriteResult Take(std::string_view bytes);
   // Lets the held start go on as it is, and the rest of its line after it.
-  viewer_platform::WriteResult LetGo();
+  platform::WriteResult LetGo();
   // The held start is a whole line: nothing can follow it at the end of a file.
-  viewer_platform::WriteResult End();
+  platform::WriteResult End();
 
  private:
-  viewer_platform::WriteResult Hold(std::string_view start);
+  platform::WriteResult Hold(std::string_view start);
 
   std::size_t limit_;
   Receiver& receiver_;

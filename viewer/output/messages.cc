@@ -6,8 +6,8 @@
 
 void Say(const std::string& what) {
   // On a terminal a file's name, which may hold any byte, is shown visibly, as the log's text is.
-  const std::string shown = terminal::ErrorIsTerminal() ? VisibleText(what, terminal::ReadsUtf8(true)) : what;
-  viewer_platform::WriteErrorLine("cmdtail: " + shown);
+  const std::string shown = platform::ErrorIsTerminal() ? VisibleText(what, platform::ReadsUtf8(true)) : what;
+  platform::WriteErrorLine("cmdtail: " + shown);
 }
 
 void Report(const std::string& name, const char* what, const std::string& detail) {

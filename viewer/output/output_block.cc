@@ -5,12 +5,10 @@
 
 #include "platform/output.h"
 
-namespace vp = viewer_platform;
-
-vp::WriteResult OutputBlock::Put(std::string_view text) {
+platform::WriteResult OutputBlock::Put(std::string_view text) {
   if (text.size() > Free().size()) {
-    const vp::WriteResult result = Flush();
-    if (result != vp::WriteResult::kWritten) {
+    const platform::WriteResult result = Flush();
+    if (result != platform::WriteResult::kWritten) {
       return result;
     }
     if (text.size() > bytes_.size()) {
@@ -19,22 +17,22 @@ vp::WriteResult OutputBlock::Put(std::string_view text) {
   }
   std::copy(text.begin(), text.end(), Free().begin());
   size_ += text.size();
-  return vp::WriteResult::kWritten;
+  return platform::WriteResult::kWritten;
 }
 
-vp::WriteResult OutputBlock::Flush() {
+platform::WriteResult OutputBlock::Flush() {
   if (size_ == 0) {
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   return next_.Write(std::span(bytes_).first(std::exchange(size_, 0)));
 }
 
-vp::WriteResult OutputBlock::EndOfFile() {
-  const vp::WriteResult result = Flush();
-  return result == vp::WriteResult::kWritten ? next_.EndOfFile() : result;
+platform::WriteResult OutputBlock::EndOfFile() {
+  const platform::WriteResult result = Flush();
+  return result == platform::WriteResult::kWritten ? next_.EndOfFile() : result;
 }
 
-vp::WriteResult OutputBlock::Idle() {
-  const vp::WriteResult result = Flush();
-  return result == vp::WriteResult::kWritten ? next_.Idle() : result;
+platform::WriteResult OutputBlock::Idle() {
+  const platform::WriteResult result = Flush();
+  return result == platform::WriteResult::kWritten ? next_.Idle() : result;
 }

@@ -15,7 +15,7 @@ class OutputBlock {
   // What a stage's block holds unless the stage needs more.
   static constexpr std::size_t kDefaultSize = std::size_t{16} * 1024;
 
-  explicit OutputBlock(OutputSink& next, std::size_t capacity = kDefaultSize)
+  explicit OutputBlock(platform::OutputSink& next, std::size_t capacity = kDefaultSize)
       : next_(next), bytes_(capacity) {}
 
   [[nodiscard]] bool empty() const { return size_ == 0; }
@@ -24,16 +24,16 @@ class OutputBlock {
   void Commit(std::size_t count) { size_ += count; }
   // Adds text, passing on what is gathered first when it does not fit. Text longer than the block goes
   // on whole, in a write of its own, so it is never split.
-  viewer_platform::WriteResult Put(std::string_view text);
-  viewer_platform::WriteResult Flush();
+  platform::WriteResult Put(std::string_view text);
+  platform::WriteResult Flush();
   // Flushes, then passes the mark on to the next sink.
-  viewer_platform::WriteResult EndOfFile();
-  viewer_platform::WriteResult Idle();
+  platform::WriteResult EndOfFile();
+  platform::WriteResult Idle();
   // Passes the bytes straight on to the next sink.
   void WriteAtEnd(std::string_view bytes) { next_.WriteAtEnd(bytes); }
 
  private:
-  OutputSink& next_;
+  platform::OutputSink& next_;
   std::vector<char> bytes_;
   std::size_t size_ = 0;
 };

@@ -7,21 +7,19 @@
 #include "platform/terminal.h"
 #include "text/visible_text.h"
 
-namespace vp = viewer_platform;
-
 SharedOutput::SharedOutput(bool headers, bool visibleNames)
-    : console_(terminal::OpenConsoleText()), headers_(headers), visibleNames_(visibleNames) {}
+    : console_(platform::OpenConsoleText()), headers_(headers), visibleNames_(visibleNames) {}
 
-vp::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
+platform::WriteResult SharedOutput::SwitchTo(const void* file, const std::string& name) {
   const bool first = last_ == nullptr;
   // A file renamed by the day's rollover is named anew.
   if (!headers_ || (std::exchange(last_, file) == file && lastName_ == name)) {
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
   lastName_ = name;
   // Names are in the program's own set, as decoded text is: UTF-8 on Windows, the locale's on POSIX.
-  const std::string shown = visibleNames_ ? VisibleText(name, terminal::ReadsUtf8(true)) : name;
+  const std::string shown = visibleNames_ ? VisibleText(name, platform::ReadsUtf8(true)) : name;
   const std::string header = (first ? "==> " : "\n==> ") + shown + " <==\n";
   // Every character of the name shows on a console; elsewhere the header is in the system's set.
-  return console_ != nullptr ? console_->Write(header) : standard_.Write(InSystemCharset(header));
+  return console_ != nullptr ? console_->Write(header) : standard_.Write(platform::InSystemCharset(header));
 }

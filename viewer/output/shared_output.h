@@ -13,7 +13,7 @@ class SharedOutput {
   // With `visibleNames`, the headers show the names' control characters visibly, as the text is.
   SharedOutput(bool headers, bool visibleNames);
 
-  OutputSink& Target(bool decoded) {
+  platform::OutputSink& Target(bool decoded) {
     if (decoded && console_ != nullptr) {
       return *console_;
     }
@@ -24,11 +24,11 @@ class SharedOutput {
   // Writes "==> NAME <==" when `file` is not the one whose bytes went out last, or went out under
   // another name (with a blank line before it, but for the first), where headers are shown. NAME is in
   // the program's own set, which is UTF-8 on Windows.
-  viewer_platform::WriteResult SwitchTo(const void* file, const std::string& name);
+  platform::WriteResult SwitchTo(const void* file, const std::string& name);
 
  private:
-  StandardOutput standard_;
-  std::unique_ptr<OutputSink> console_;
+  platform::StandardOutput standard_;
+  std::unique_ptr<platform::OutputSink> console_;
   bool headers_;
   bool visibleNames_;
   const void* last_ = nullptr;

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "text/converted_text.h"
+
 namespace {
 
 LineFilter FilterIn(const OutputSettings& settings, bool decoded) {

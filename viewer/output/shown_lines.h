@@ -32,6 +32,6 @@ class ShownLines {
   ShownLines(const OutputSettings& settings, TextForm form, LineEnds lineEnds);
 
   LineFilter filter_;
-  std::unique_ptr<CharsetConverter> converter_;
+  std::unique_ptr<platform::CharsetConverter> converter_;
   LineEnds lineEnds_;
 };

@@ -6,8 +6,6 @@
 #include "platform/charset_converter.h"
 #include "platform/terminal.h"
 
-namespace vp = viewer_platform;
-
 namespace {
 
 const Patterns kNoPatterns;
@@ -18,13 +16,15 @@ TextForm FormOf(const TextEncoding& encoding, const SharedOutput& shared) {
   if (encoding.name == nullptr) {
     return {};
   }
-  const std::string charset = OutputCharset();
-  std::unique_ptr<CharsetConverter> converter = OpenConverter(encoding.name, charset.c_str());
+  const std::string charset = platform::OutputCharset();
+  std::unique_ptr<platform::CharsetConverter> converter =
+      platform::OpenConverter(encoding.name, charset.c_str());
   if (converter == nullptr) {
     return {};
   }
   // Text already in the output's set passes as it is, but into a Windows console's wide output.
-  if (CanonicalCharsetName(encoding.name) == CanonicalCharsetName(charset) && !shared.HasWideText()) {
+  if (platform::CanonicalCharsetName(encoding.name) == platform::CanonicalCharsetName(charset) &&
+      !shared.HasWideText()) {
     return {.decoded = true, .converter = nullptr};
   }
   return {.decoded = true, .converter = std::move(converter)};
@@ -53,7 +53,7 @@ TextOutput::TextOutput(const OutputRun& run, const void* file, std::string name,
     colour_ = Prepend<ColourStage>(HighlightsFor(alerting));
   }
   if (settings_.visible) {
-    visible_ = Prepend<VisibleStage>(terminal::ReadsUtf8(decoded_));
+    visible_ = Prepend<VisibleStage>(platform::ReadsUtf8(decoded_));
   }
   if (alerts_) {
     alert_ = Prepend<AlertStage>(alertLines_, *run.alarm, static_cast<NoteSink&>(notes_), alerting);
@@ -85,9 +85,9 @@ void TextOutput::CloseColour() {
   }
 }
 
-vp::WriteResult TextOutput::Header::Write(std::span<const char> bytes) {
-  const vp::WriteResult result = shared_.SwitchTo(file_, name_);
-  return result == vp::WriteResult::kWritten ? target_.Write(bytes) : result;
+platform::WriteResult TextOutput::Header::Write(std::span<const char> bytes) {
+  const platform::WriteResult result = shared_.SwitchTo(file_, name_);
+  return result == platform::WriteResult::kWritten ? target_.Write(bytes) : result;
 }
 
 void TextOutput::FileNotes::Note(const char* note) { Report(name, note); }

@@ -31,7 +31,7 @@ struct OutputRun {
 // converter for it), and through a converter unless it is in the output's own set already.
 struct TextForm {
   bool decoded = false;
-  std::unique_ptr<CharsetConverter> converter;
+  std::unique_ptr<platform::CharsetConverter> converter;
 };
 TextForm FormOf(const TextEncoding& encoding, const SharedOutput& shared);
 
@@ -39,7 +39,7 @@ TextForm FormOf(const TextEncoding& encoding, const SharedOutput& shared);
 // truncation, the file that takes its name, the next day's log): raw -> decode -> filter -> alert -> make
 // visible -> colour -> header -> write. A stage that is not asked for is left out, so without any the
 // bytes go straight out. The stages' notes are said under the file's name.
-class TextOutput final : public OutputSink {
+class TextOutput final : public platform::OutputSink {
  public:
   // `file` tells one followed file from another for the headers: texts of the same file, shown one
   // after another under the same name, share their header. With `alerting`, the text's lines raise
@@ -53,9 +53,9 @@ class TextOutput final : public OutputSink {
   // See ColourStage::CloseColour.
   void CloseColour();
 
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
-  viewer_platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
-  viewer_platform::WriteResult Idle() override { return head_->Idle(); }
+  platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
+  platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
+  platform::WriteResult Idle() override { return head_->Idle(); }
   void WriteAtEnd(std::string_view bytes) override { head_->WriteAtEnd(bytes); }
 
  private:
@@ -67,12 +67,12 @@ class TextOutput final : public OutputSink {
   };
 
   // The last stage: the header before the bytes, when they follow another file's.
-  class Header final : public OutputSink {
+  class Header final : public platform::OutputSink {
    public:
     Header(SharedOutput& shared, const void* file, std::string name, bool decoded)
         : shared_(shared), file_(file), name_(std::move(name)), target_(shared.Target(decoded)) {}
     [[nodiscard]] const std::string& name() const { return name_; }
-    viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+    platform::WriteResult Write(std::span<const char> bytes) override;
     // Bytes at the end belong to what went out last: no header goes before them.
     void WriteAtEnd(std::string_view bytes) override { target_.WriteAtEnd(bytes); }
 
@@ -80,7 +80,7 @@ class TextOutput final : public OutputSink {
     SharedOutput& shared_;
     const void* file_;
     std::string name_;
-    OutputSink& target_;
+    platform::OutputSink& target_;
   };
 
   TextOutput(const OutputRun& run, const void* file, std::string name, TextForm form, bool alerting);
@@ -98,7 +98,7 @@ class TextOutput final : public OutputSink {
   LineFilter filter_;
   // The lines that hold an alert's text.
   LineFilter alertLines_;
-  OutputSink* head_ = &header_;
+  platform::OutputSink* head_ = &header_;
   std::unique_ptr<ColourStage> colour_;
   std::unique_ptr<VisibleStage> visible_;
   std::unique_ptr<AlertStage> alert_;

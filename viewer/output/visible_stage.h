@@ -12,17 +12,17 @@
 // terminal: the C0 controls and DEL in caret notation (ESC as ^[, a lone CR as ^M, DEL as ^?), and, in
 // UTF-8 text, the C1 controls U+0080 to U+009F as <U+009B>. Tab, line feed and the CR of a CR LF pass
 // as they are, and so does every other byte.
-class VisibleStage final : public OutputSink {
+class VisibleStage final : public platform::OutputSink {
  public:
   // `utf8`: whether the text is UTF-8, where the C1 controls have a form of their own; decoded text and
   // raw bytes may differ there.
-  VisibleStage(bool utf8, OutputSink& next);
+  VisibleStage(bool utf8, platform::OutputSink& next);
 
-  viewer_platform::WriteResult Write(std::span<const char> bytes) override;
+  platform::WriteResult Write(std::span<const char> bytes) override;
   // A CR still held goes out as a lone one, a C1 control's first byte as an invalid byte (U+FFFD), which
   // nothing that follows can join; after a stop too, as the file's last bytes.
-  viewer_platform::WriteResult EndOfFile() override;
-  viewer_platform::WriteResult Idle() override { return out_.Idle(); }
+  platform::WriteResult EndOfFile() override;
+  platform::WriteResult Idle() override { return out_.Idle(); }
   void WriteAtEnd(std::string_view bytes) override { out_.WriteAtEnd(bytes); }
 
  private:

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+
 // Converts text from one character set into another with the system's converters, a piece at a time.
 class CharsetConverter {
  public:
@@ -48,20 +50,9 @@ std::string SystemCharset();
 // POSIX, where both sets are the locale's.
 std::string InSystemCharset(std::string_view text);
 
-// Whether the converter, from its initial state, gives each ASCII byte as that byte at once, alone and in
-// a run, so that runs of ASCII between whole characters can pass it by. True of the sets built on ASCII
-// (CP949, EUC-KR, Shift_JIS, ISO-8859-n, ...); false of UTF-16, EBCDIC, sets with shift sequences
-// (ISO-2022-*, UTF-7) and those that hold a letter back to join it with the next character (CP1258).
-// Leaves the converter in its initial state.
-bool KeepsAscii(CharsetConverter& converter);
-
-// The whole of `text` converted, an invalid or incomplete character as the replacement.
-std::string ConvertedText(CharsetConverter& converter, std::string_view text);
-// `text` from the set `from` into the set `to`, as it is when they are the same or unknown; none when a
-// character of it has no exact form in `to` (it would come out as a stand-in such as `?`).
-std::optional<std::string> TextIn(std::string_view text, const char* from, const char* to);
-
 // A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
 std::string CanonicalCharsetName(std::string_view name);
 // The bytes of the set's code unit: 2 for UTF-16 of either byte order, else 1.
 std::size_t CodeUnitSize(std::string_view name);
+
+}  // namespace platform

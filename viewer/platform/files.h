@@ -7,7 +7,7 @@
 
 // Reading files and streams, the operating system's way, one source per system (posix/, win32/); the
 // viewer's logic above this layer is shared.
-namespace viewer_platform {
+namespace platform {
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
@@ -67,4 +67,4 @@ std::string PathBesideProgram(const char* name);
 // The reason for the last failed call of this layer, as one line of text.
 std::string LastErrorText();
 
-}  // namespace viewer_platform
+}  // namespace platform

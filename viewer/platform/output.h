@@ -5,7 +5,7 @@
 
 // Writing standard output and cmdtail's own lines on standard error, the operating system's way, one source
 // per system (posix/, win32/).
-namespace viewer_platform {
+namespace platform {
 
 enum class WriteResult { kWritten, kOutputGone, kStopped, kFailed };
 
@@ -22,4 +22,4 @@ bool OutputGone();
 // page; elsewhere it is in the system's character set (see InSystemCharset).
 void WriteErrorLine(std::string_view line);
 
-}  // namespace viewer_platform
+}  // namespace platform

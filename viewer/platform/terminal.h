@@ -7,7 +7,7 @@
 
 // What the output stages need to know of standard output, and what cmdtail changes of its terminal,
 // per platform.
-namespace terminal {
+namespace platform {
 
 // True when standard output is a terminal (a console on Windows).
 bool OutputIsTerminal();
@@ -50,4 +50,4 @@ void FlashUntilInFront();
 // console, as an error written elsewhere is not on the screen. Nothing on POSIX.
 void HoldErrorInView();
 
-}  // namespace terminal
+}  // namespace platform

@@ -8,7 +8,7 @@
 #include "platform/files.h"
 
 // Waiting for changes to files, one source per system (posix/, win32/).
-namespace viewer_platform {
+namespace platform {
 
 // Waits for changes to the files followed under a set of names. Each name is watched with the files
 // open for it, and every directory it passes through to reach its file, wherever that lives. Where
@@ -44,4 +44,4 @@ class ChangeWaiter {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace viewer_platform
+}  // namespace platform

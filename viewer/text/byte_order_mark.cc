@@ -27,10 +27,10 @@ bool MayBecome(std::span<const char> start, std::string_view bytes) {
 }  // namespace
 
 LineEnds LineEndsOf(const char* encoding) {
-  if (encoding == nullptr || CodeUnitSize(encoding) == 1) {
+  if (encoding == nullptr || platform::CodeUnitSize(encoding) == 1) {
     return {};
   }
-  return {2, !CanonicalCharsetName(encoding).ends_with("LE")};
+  return {2, !platform::CanonicalCharsetName(encoding).ends_with("LE")};
 }
 
 std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const char> start, bool more) {
@@ -40,7 +40,7 @@ std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const ch
       std::any_of(kMarks.begin(), kMarks.end(), [&](const Mark& m) { return MayBecome(start, m.bytes); })) {
     return std::nullopt;
   }
-  const std::string askedName = asked != nullptr ? CanonicalCharsetName(asked) : "";
+  const std::string askedName = asked != nullptr ? platform::CanonicalCharsetName(asked) : "";
   const bool marked = mark != kMarks.end();
   const bool utf16Mark = marked && mark != kMarks.begin();
   // The mark names the encoding when none was asked for, or only its family, UTF-16, was.
@@ -48,7 +48,7 @@ std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const ch
     return TextEncoding{mark->encoding, mark->bytes.size(), LineEndsOf(mark->encoding)};
   }
   const char* name = askedName == "UTF16" ? "UTF-16BE" : asked;
-  const bool ownMark =
-      marked && name != nullptr && CanonicalCharsetName(mark->encoding) == CanonicalCharsetName(name);
+  const bool ownMark = marked && name != nullptr &&
+                       platform::CanonicalCharsetName(mark->encoding) == platform::CanonicalCharsetName(name);
   return TextEncoding{name, ownMark ? mark->bytes.size() : 0, LineEndsOf(name)};
 }

@@ -49,7 +49,7 @@ char32_t LowerCaseOf(char32_t codePoint) {
     std::array<char, 3> bytes{};
     const std::span<char> character = std::span(bytes).first(codePoint < 0x800 ? 2 : 3);
     Encode(codePoint, character);
-    FoldCharacter(character);
+    platform::FoldCharacter(character);
     folded[codePoint] = static_cast<char16_t>(CodePointOf(character));
   }
   return folded[codePoint];
@@ -82,7 +82,7 @@ std::size_t FoldCharacterAtStart(std::span<char> text) {
   }
   const std::span<char> character = text.first(length);
   if (length == 4) {
-    FoldCharacter(character);
+    platform::FoldCharacter(character);
     return length;
   }
   // The page is told by the first two bytes; one below the least of its length is an overlong form.

@@ -10,6 +10,7 @@
 #include "platform/charset_converter.h"
 #include "recording_sink.h"
 #include "text/case_fold.h"
+#include "text/converted_text.h"
 #include "text/patterns.h"
 
 namespace {

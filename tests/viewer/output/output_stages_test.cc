@@ -13,10 +13,8 @@
 
 namespace {
 
-namespace vp = viewer_platform;
-
-DecodeStage OpenDecoder(const char* from, const char* to, OutputSink& next) {
-  std::unique_ptr<CharsetConverter> converter = OpenConverter(from, to);
+DecodeStage OpenDecoder(const char* from, const char* to, platform::OutputSink& next) {
+  std::unique_ptr<platform::CharsetConverter> converter = platform::OpenConverter(from, to);
   if (converter == nullptr) {
     throw std::runtime_error(std::string("no converter from ") + from + " to " + to);
   }
@@ -41,9 +39,9 @@ TEST(DecodeStage, GivesTheSameTextWhereverTheInputIsCutAndNeverHalfACharacter) {
   for (std::size_t cut = 0; cut <= kCp949.size(); ++cut) {
     Recorder recorder;
     DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
-    ASSERT_EQ(decoder.Write(std::span(kCp949).first(cut)), vp::WriteResult::kWritten);
+    ASSERT_EQ(decoder.Write(std::span(kCp949).first(cut)), platform::WriteResult::kWritten);
     const std::string beforeTheCut = recorder.text;
-    ASSERT_EQ(decoder.Write(std::span(kCp949).subspan(cut)), vp::WriteResult::kWritten);
+    ASSERT_EQ(decoder.Write(std::span(kCp949).subspan(cut)), platform::WriteResult::kWritten);
     EXPECT_EQ(recorder.text, kUtf8) << "cut at " << cut;
     EXPECT_TRUE(kUtf8.starts_with(beforeTheCut) &&
                 (beforeTheCut.size() == kUtf8.size() || !IsUtf8Continuation(kUtf8[beforeTheCut.size()])))

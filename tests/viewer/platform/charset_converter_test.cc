@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "text/converted_text.h"
+
 namespace {
 
 struct ConversionCase {
@@ -21,14 +23,15 @@ void PrintTo(const ConversionCase& testCase, std::ostream* out) { *out << testCa
 
 // Converts `in` in two calls, cut at `cut`; what the first call leaves unread, a character cut short,
 // goes again at the head of the second.
-std::string ConvertedInTwo(CharsetConverter& converter, const std::string& in, std::size_t cut) {
+std::string ConvertedInTwo(platform::CharsetConverter& converter, const std::string& in, std::size_t cut) {
   std::array<char, 64> block{};
-  const CharsetConverter::Progress first = converter.Convert(std::string_view(in).substr(0, cut), block);
-  EXPECT_NE(first.stop, CharsetConverter::Stop::kInvalid) << "cut at " << cut;
+  const platform::CharsetConverter::Progress first =
+      converter.Convert(std::string_view(in).substr(0, cut), block);
+  EXPECT_NE(first.stop, platform::CharsetConverter::Stop::kInvalid) << "cut at " << cut;
   std::string out(block.data(), first.written);
   const std::string rest = in.substr(first.read);
-  const CharsetConverter::Progress second = converter.Convert(rest, block);
-  EXPECT_EQ(second.stop, CharsetConverter::Stop::kDone) << "cut at " << cut;
+  const platform::CharsetConverter::Progress second = converter.Convert(rest, block);
+  EXPECT_EQ(second.stop, platform::CharsetConverter::Stop::kDone) << "cut at " << cut;
   EXPECT_EQ(second.read, rest.size()) << "cut at " << cut;
   return out.append(block.data(), second.written);
 }
@@ -36,7 +39,8 @@ std::string ConvertedInTwo(CharsetConverter& converter, const std::string& in, s
 class ValidText : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(ValidText, ConvertsInWholeCharactersWhereverTheInputIsCut) {
-  const std::unique_ptr<CharsetConverter> converter = OpenConverter(GetParam().from, "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> converter =
+      platform::OpenConverter(GetParam().from, "UTF-8");
   ASSERT_NE(converter, nullptr);
   for (std::size_t cut = 0; cut <= GetParam().in.size(); ++cut) {
     EXPECT_EQ(ConvertedInTwo(*converter, GetParam().in, cut), GetParam().out) << "cut at " << cut;
@@ -59,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
 class InvalidText : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(InvalidText, GivesTheReplacementForEachInvalidUnit) {
-  const std::unique_ptr<CharsetConverter> converter = OpenConverter(GetParam().from, "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> converter =
+      platform::OpenConverter(GetParam().from, "UTF-8");
   ASSERT_NE(converter, nullptr);
   EXPECT_EQ(converter->Replacement(), "\xEF\xBF\xBD");
   EXPECT_EQ(ConvertedText(*converter, GetParam().in), GetParam().out);
@@ -84,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(Sets, InvalidText,
                          [](const auto& info) { return info.param.name; });
 
 TEST(OpenConverter, RefusesASetTheSystemDoesNotKnow) {
-  EXPECT_EQ(OpenConverter("NO-SUCH-SET", "UTF-8"), nullptr);
-  EXPECT_EQ(OpenConverter("UTF-8", "NO-SUCH-SET"), nullptr);
+  EXPECT_EQ(platform::OpenConverter("NO-SUCH-SET", "UTF-8"), nullptr);
+  EXPECT_EQ(platform::OpenConverter("UTF-8", "NO-SUCH-SET"), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/charset_converter.h"
 #include "recording_sink.h"
 #include "text/case_fold.h"
+#include "text/converted_text.h"
 #include "text/patterns.h"
 
 namespace {
@@ -124,7 +125,8 @@ void PrintTo(const AsciiCase& testCase, std::ostream* out) { *out << testCase.ch
 class AsciiKept : public ::testing::TestWithParam<AsciiCase> {};
 
 TEST_P(AsciiKept, IsToldByTheConverterItself) {
-  const std::unique_ptr<CharsetConverter> converter = OpenConverter(GetParam().charset, "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> converter =
+      platform::OpenConverter(GetParam().charset, "UTF-8");
 #ifdef _WIN32
   if (converter == nullptr) {
     GTEST_SKIP() << "Windows' code pages have no converter for " << GetParam().charset;
@@ -152,12 +154,12 @@ TEST(DecodeStage, PassesRunsOfAsciiByAsAPlainConversionWouldGiveThem) {
       "2026-12-09 INFO user=\xB1\xE8\xB9\xCE\xBC\xF6 req=1 \xBF\xE4\xC3\xBB\xB0\x41"
       "BCDEFGHIJ status=ok\n"
       "\xFF long ASCII \xC8\x41 run \xC7\xD1\xB0";
-  const std::unique_ptr<CharsetConverter> plain = OpenConverter("CP949", "UTF-8");
+  const std::unique_ptr<platform::CharsetConverter> plain = platform::OpenConverter("CP949", "UTF-8");
   const std::string expected = ConvertedText(*plain, cp949);
   for (std::size_t first = 0; first <= cp949.size(); ++first) {
     for (std::size_t second = first; second <= cp949.size(); second += 7) {
       Recorder recorder;
-      DecodeStage decoder(OpenConverter("CP949", "UTF-8"), recorder);
+      DecodeStage decoder(platform::OpenConverter("CP949", "UTF-8"), recorder);
       decoder.Write(std::string_view(cp949).substr(0, first));
       decoder.Write(std::string_view(cp949).substr(first, second - first));
       decoder.Write(std::string_view(cp949).substr(second));

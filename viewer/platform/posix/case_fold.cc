@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <cwctype>
 
+namespace platform {
+
 void FoldCharacter(std::span<char> character) {
   static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
   if (utf8 == nullptr) {
@@ -27,3 +29,5 @@ void FoldCharacter(std::span<char> character) {
   }
   uselocale(before);
 }
+
+}  // namespace platform

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+namespace platform {
+
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
@@ -105,3 +107,5 @@ std::string ArgumentCharset() { return OutputCharset(); }
 std::string SystemCharset() { return OutputCharset(); }
 
 std::string InSystemCharset(std::string_view text) { return std::string(text); }
+
+}  // namespace platform

@@ -8,7 +8,7 @@
 
 #include "platform/files.h"
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 int g_reserve = -1;
@@ -36,4 +36,4 @@ FileHandle OpenAgainForReading(const std::string& path) {
 
 bool OutOfDescriptors() { return errno == EMFILE || errno == ENFILE; }
 
-}  // namespace viewer_platform
+}  // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the POSIX platform sources share among themselves.
-namespace viewer_platform::posix {
+namespace platform::posix {
 
 // The read end of the pipe that a stop request writes to, so that any poll() including it ends at once.
 int WakeDescriptor();
@@ -9,4 +9,4 @@ int WakeDescriptor();
 // passes over.
 int OutputToWatch();
 
-}  // namespace viewer_platform::posix
+}  // namespace platform::posix

@@ -15,7 +15,7 @@
 #include "platform/posix/descriptors.h"
 #include "platform/stop.h"
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 FileId ToFileId(const struct stat& status) {
@@ -161,4 +161,4 @@ SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string
 
 std::string LastErrorText() { return std::strerror(errno); }
 
-}  // namespace viewer_platform
+}  // namespace platform

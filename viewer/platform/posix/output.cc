@@ -13,7 +13,7 @@
 #include "platform/posix/descriptors.h"
 #include "platform/stop.h"
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 bool IsPipeOrSocket(int fd) {
@@ -76,4 +76,4 @@ void WriteErrorLine(std::string_view line) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-}  // namespace viewer_platform
+}  // namespace platform

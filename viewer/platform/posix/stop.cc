@@ -10,7 +10,7 @@
 
 #include "platform/posix/descriptors.h"
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 volatile sig_atomic_t g_stopRequested = 0;
@@ -46,4 +46,4 @@ bool PrepareProcess() {
 
 bool StopRequested() { return g_stopRequested != 0; }
 
-}  // namespace viewer_platform
+}  // namespace platform

@@ -4,7 +4,7 @@
 
 #include "platform/charset_converter.h"
 
-namespace terminal {
+namespace platform {
 
 bool OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
@@ -31,4 +31,4 @@ void FlashUntilInFront() {}
 
 void HoldErrorInView() {}
 
-}  // namespace terminal
+}  // namespace platform

@@ -23,7 +23,7 @@
 #include <map>
 #endif
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 // Ends at the limit, a stop request or the output's reader going away; `more` is polled besides.
@@ -258,4 +258,4 @@ void ChangeWaiter::Wait(int limitMilliseconds) {
 }
 #endif
 
-}  // namespace viewer_platform
+}  // namespace platform

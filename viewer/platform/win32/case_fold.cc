@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+namespace platform {
+
 void FoldCharacter(std::span<char> character) {
   std::array<wchar_t, 2> wide{};
   const int units =
@@ -21,3 +23,5 @@ void FoldCharacter(std::span<char> character) {
     std::copy_n(folded.begin(), character.size(), character.begin());
   }
 }
+
+}  // namespace platform

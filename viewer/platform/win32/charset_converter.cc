@@ -13,6 +13,8 @@
 
 #include "platform/win32/wide_text.h"
 
+namespace platform {
+
 namespace {
 
 struct NamedCodePage {
@@ -268,5 +270,7 @@ std::string ArgumentCharset() { return "UTF-8"; }
 std::string SystemCharset() { return "CP" + std::to_string(GetACP()); }
 
 std::string InSystemCharset(std::string_view text) {
-  return viewer_platform::win32::CodePageText(viewer_platform::win32::WideText(text), CP_ACP);
+  return platform::win32::CodePageText(platform::win32::WideText(text), CP_ACP);
 }
+
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 
-namespace viewer_platform {
+namespace platform {
 
 void HoldReserve() {}
 
@@ -13,4 +13,4 @@ FileHandle OpenAgainForReading(const std::string& path) { return OpenForReading(
 
 bool OutOfDescriptors() { return GetLastError() == ERROR_TOO_MANY_OPEN_FILES; }
 
-}  // namespace viewer_platform
+}  // namespace platform

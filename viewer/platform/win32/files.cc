@@ -13,7 +13,7 @@
 #include "platform/wait.h"
 #include "platform/win32/wide_text.h"
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -284,4 +284,4 @@ std::string LastErrorText() {
   return line.empty() ? "unknown error" : line;
 }
 
-}  // namespace viewer_platform
+}  // namespace platform

@@ -13,7 +13,7 @@
 #include "platform/stop.h"
 #include "platform/win32/wide_text.h"
 
-namespace viewer_platform {
+namespace platform {
 
 // A write to a pipe whose reader has gone away fails, and that is where it is noticed.
 bool OutputGone() { return false; }
@@ -58,4 +58,4 @@ void WriteErrorLine(std::string_view line) {
   std::fflush(stderr);
 }
 
-}  // namespace viewer_platform
+}  // namespace platform

@@ -12,7 +12,7 @@
 int wmain(int argc, wchar_t* argv[]) {
   std::vector<std::string> arguments(static_cast<std::size_t>(argc));
   std::transform(argv, argv + argc, arguments.begin(),
-                 [](const wchar_t* argument) { return viewer_platform::win32::Utf8Text(argument); });
+                 [](const wchar_t* argument) { return platform::win32::Utf8Text(argument); });
   std::vector<char*> pointers(arguments.size() + 1, nullptr);
   std::transform(arguments.begin(), arguments.end(), pointers.begin(),
                  [](std::string& argument) { return argument.data(); });

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-namespace viewer_platform {
+namespace platform {
 namespace {
 
 volatile LONG g_stopRequested = 0;
@@ -25,4 +25,4 @@ bool PrepareProcess() {
 
 bool StopRequested() { return g_stopRequested != 0; }
 
-}  // namespace viewer_platform
+}  // namespace platform

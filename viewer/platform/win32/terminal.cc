@@ -10,10 +10,8 @@
 #include "platform/stop.h"
 #include "platform/win32/wide_text.h"
 
-namespace terminal {
+namespace platform {
 namespace {
-
-namespace vp = viewer_platform;
 
 constexpr ULONGLONG kHoldMilliseconds = 10000;
 
@@ -22,20 +20,20 @@ HANDLE StandardOutputHandle() { return GetStdHandle(STD_OUTPUT_HANDLE); }
 // UTF-8 text to a console, converted to UTF-16 a block at a time and written with WriteConsoleW.
 class ConsoleText final : public OutputSink {
  public:
-  vp::WriteResult Write(std::span<const char> text) override {
+  platform::WriteResult Write(std::span<const char> text) override {
     while (!text.empty()) {
       const std::size_t length = BlockLength(text);
       const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(length), wide_.data(),
                                             static_cast<int>(wide_.size()));
       if (count <= 0 || !WriteWide(static_cast<DWORD>(count))) {
-        return vp::WriteResult::kFailed;
+        return platform::WriteResult::kFailed;
       }
       text = text.subspan(length);
-      if (vp::StopRequested()) {
-        return vp::WriteResult::kStopped;
+      if (platform::StopRequested()) {
+        return platform::WriteResult::kStopped;
       }
     }
-    return vp::WriteResult::kWritten;
+    return platform::WriteResult::kWritten;
   }
 
  private:
@@ -53,7 +51,7 @@ class ConsoleText final : public OutputSink {
   }
 
   bool WriteWide(DWORD count) {
-    return vp::win32::WriteToConsole(StandardOutputHandle(), {wide_.data(), count});
+    return platform::win32::WriteToConsole(StandardOutputHandle(), {wide_.data(), count});
   }
 
   std::array<wchar_t, 4096> wide_{};
@@ -123,7 +121,7 @@ void Session::ShowTitle(const std::string& text) {
     saved_->title = title.data();
     saved_->titleChanged = true;
   }
-  SetConsoleTitleW(vp::win32::WideText(text + " - cmdtail").c_str());
+  SetConsoleTitleW(platform::win32::WideText(text + " - cmdtail").c_str());
 }
 
 void FlashUntilInFront() {
@@ -170,4 +168,4 @@ void HoldErrorInView() {
   CloseHandle(input);
 }
 
-}  // namespace terminal
+}  // namespace platform

@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 
-namespace viewer_platform {
+namespace platform {
 struct ChangeWaiter::State {
   std::size_t names = 0;
 };
@@ -24,4 +24,4 @@ void ChangeWaiter::Wait(int limitMilliseconds) {  // NOLINT(readability-convert-
   Sleep(static_cast<DWORD>(EarlierLimit(kPollMilliseconds, limitMilliseconds)));
 }
 
-}  // namespace viewer_platform
+}  // namespace platform

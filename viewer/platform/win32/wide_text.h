@@ -7,7 +7,7 @@
 
 // What the Windows platform sources share among themselves: cmdtail's own text (its arguments, the
 // names of its files, its messages) is UTF-8 inside the program and UTF-16 at the system's calls.
-namespace viewer_platform::win32 {
+namespace platform::win32 {
 
 // UTF-8 as UTF-16, for the system's wide calls; an invalid byte as U+FFFD.
 inline std::wstring WideText(std::string_view text) {
@@ -48,4 +48,4 @@ inline bool WriteToConsole(HANDLE console, std::wstring_view text) {
   return true;
 }
 
-}  // namespace viewer_platform::win32
+}  // namespace platform::win32
