@@ -39,7 +39,8 @@ void ReadInto(int& fd, std::string& text) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, ChildOptions options) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, ChildOptions options)
+    : ownGroup_(!options.childrenOutliveIt) {
   int in[2] = {-1, -1};
   int out[2];
   int err[2];
@@ -58,18 +59,27 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, ChildOptions op
   } else {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   }
+  if (options.closedOut) {
+    ClosePipe(out[0]);
+  }
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  if (!options.workDirectory.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, options.workDirectory.c_str());
+  }
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  if (ownGroup_) {
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  }
   std::vector<char*> args;
   for (const std::string& arg : argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
   }
   args.push_back(nullptr);
-  const int spawned = posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ);
+  started_ = Clock::now();
+  const int spawned = posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   ClosePipe(in[0]);
@@ -84,9 +94,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, ChildOptions op
 }
 
 ChildProcess::~ChildProcess() {
-  SignalGroup(SIGKILL);
-  // Reaps the group's members that are children of this process (all of them under a subreaper).
-  while (waitpid(-pid_, nullptr, 0) > 0) {
+  if (ownGroup_) {
+    SignalGroup(SIGKILL);
+    // Reaps the group's members that are children of this process (all of them under a subreaper).
+    while (waitpid(-pid_, nullptr, 0) > 0) {
+    }
+  } else if (!reaped_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
   }
   ClosePipe(inPipe_);
   ClosePipe(outPipe_);
@@ -134,13 +149,19 @@ void ChildProcess::ReadFor(std::chrono::milliseconds period) {
 }
 
 std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
-  int status = 0;
-  if (!PumpUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit) || !WIFEXITED(status)) {
+  const auto exited = [this] {
+    if (!reaped_ && waitpid(pid_, &status_, WNOHANG) == pid_) {
+      reaped_ = true;
+      runTime_ = Clock::now() - started_;
+    }
+    return reaped_;
+  };
+  if (!PumpUntil(exited, limit) || !WIFEXITED(status_)) {
     return std::nullopt;
   }
   // What the program wrote just before it exited may still be in the pipes.
   PumpUntil([this] { return (outPaused_ || outPipe_ < 0) && errPipe_ < 0; }, 1s);
-  return WEXITSTATUS(status);
+  return WEXITSTATUS(status_);
 }
 
 void ChildProcess::SignalGroup(int signal) const { kill(-pid_, signal); }

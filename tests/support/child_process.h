@@ -18,10 +18,18 @@ struct ChildOptions {
   bool pipeIn = false;
   // Writes to standard output fail with EAGAIN instead of blocking while the pipe is full.
   bool nonBlockingOut = false;
+  // Standard output is a pipe whose reader has gone before the program starts.
+  bool closedOut = false;
+  // Where the program starts; empty for the test's own working directory.
+  std::string workDirectory = {};
+  // The program's own children outlive it (a launcher's): it is not started in a process group of its
+  // own, and only it is killed at the end.
+  bool childrenOutliveIt = false;
 };
 
-// A program started in a process group of its own, its standard output and error read through pipes.
-// Every wait is bounded; the destructor kills whatever is left of the group and reaps it.
+// A program started, by default, in a process group of its own, its standard output and error read
+// through pipes; a program named without a slash is looked up along the search path. Every wait is
+// bounded; the destructor kills whatever is left of the group and reaps it.
 class ChildProcess {
  public:
   explicit ChildProcess(const std::vector<std::string>& argv, ChildOptions options = {});
@@ -36,6 +44,8 @@ class ChildProcess {
   void ReadFor(std::chrono::milliseconds period);
   // The exit status, or empty when the program did not exit normally in time.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit = 5s);
+  // How long the program ran, from its start until it was found to have exited.
+  [[nodiscard]] std::chrono::steady_clock::duration runTime() const { return runTime_; }
   void SignalGroup(int signal) const;
   // Stops reading standard output, as a reader that has gone away.
   void CloseOut();
@@ -69,6 +79,11 @@ class ChildProcess {
   bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
   pid_t pid_ = -1;
+  bool ownGroup_ = true;
+  bool reaped_ = false;
+  int status_ = 0;
+  std::chrono::steady_clock::time_point started_;
+  std::chrono::steady_clock::duration runTime_{};
   int inPipe_ = -1;
   int outPipe_ = -1;
   bool outPaused_ = false;

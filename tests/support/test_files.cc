@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,4 +45,9 @@ std::string TodayStamp() {
     throw std::runtime_error("no local date");
   }
   return stamp;
+}
+
+std::string ZDrivePath(std::string posixPath) {
+  std::replace(posixPath.begin(), posixPath.end(), '/', '\\');
+  return "Z:" + posixPath;
 }

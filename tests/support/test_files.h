@@ -24,5 +24,8 @@ inline void AppendFile(const std::string& path, const std::string& bytes) { Writ
 // The whole file, or nothing when it cannot be read.
 std::string ReadFile(const std::string& path);
 
+// A POSIX path as a Windows program under Wine names it, on Wine's Z: drive.
+std::string ZDrivePath(std::string posixPath);
+
 // Today's local date stamp, by the same local-time rules the launcher uses.
 std::string TodayStamp();

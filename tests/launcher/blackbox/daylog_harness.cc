@@ -1,20 +1,16 @@
 #include "daylog_harness.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <utility>
 
-extern char** environ;
+#include "child_process.h"
 
 namespace {
 
@@ -45,12 +41,7 @@ bool Target::Configure(int argc, char* argv[]) {
 const Target& Target::Get() { return g_target; }
 
 std::string Target::PathForm(const std::string& posixPath) const {
-  if (!IsWindows()) {
-    return posixPath;
-  }
-  std::string windows = "Z:" + posixPath;
-  std::replace(windows.begin(), windows.end(), '/', '\\');
-  return windows;
+  return IsWindows() ? ZDrivePath(posixPath) : posixPath;
 }
 
 std::string Target::Lines(const std::vector<std::string>& lines) const {
@@ -80,47 +71,15 @@ RunResult Target::Run(const std::vector<std::string>& args, const std::string& w
     command.push_back(copy);
   }
   command.insert(command.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : command) {
-    argv.push_back(arg.data());
-  }
-  argv.push_back(nullptr);
-
-  const std::string outPath = workDirectory + "/daylog.out";
-  const std::string errPath = workDirectory + "/daylog.err";
-  int closedPipe[2] = {-1, -1};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (options.closedOutput) {
-    if (pipe2(closedPipe, O_CLOEXEC) != 0) {
-      throw std::runtime_error("pipe failed");
-    }
-    close(closedPipe[0]);
-    posix_spawn_file_actions_adddup2(&actions, closedPipe[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  }
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addchdir_np(&actions, workDirectory.c_str());
-
+  ChildProcess daylog(
+      command,
+      {.closedOut = options.closedOutput, .workDirectory = workDirectory, .childrenOutliveIt = true});
   RunResult result;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (closedPipe[1] >= 0) {
-    close(closedPipe[1]);
-  }
-  if (spawned != 0) {
-    throw std::runtime_error("cannot start " + command.front());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.elapsed = std::chrono::steady_clock::now() - start;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
+  // The runs under valgrind and Wine take their time, and a failure pauses for a second.
+  result.status = daylog.WaitForExit(60s).value_or(-1);
+  result.elapsed = daylog.runTime();
+  result.out = daylog.out();
+  result.err = daylog.err();
   return result;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "cmdtail_fixture.h"
 #include "midnight_case.h"
 
 namespace {
@@ -46,8 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "==> standard input <==\nkeep last\xC7\n" + kQ}),
     [](const auto& info) { return info.param.name; });
 
-const ViewerCommand kNativeViewer{{CMDTAIL_PATH}, [](const std::string& path) { return path; }, "\n", 5s};
-
 class RolloverHeaderTest : public ::testing::TestWithParam<bool> {};
 
 // After midnight the next day's log is named by a header of its own as its first line comes, with -v
@@ -60,7 +59,7 @@ TEST_P(RolloverHeaderTest, NamesTheNewDaysLog) {
   std::string oldLog;
   std::string newLog;
   std::string shown;
-  MidnightRun run(kNativeViewer, {besideAnother ? another : "-v"}, shown,
+  MidnightRun run(Cmdtail(), {besideAnother ? another : "-v"}, shown,
                   [&](const TempDirectory& directory, const MidnightZone& zone) {
                     oldLog = directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
                     newLog = directory.File("web." + DateStamp(zone.newDay));

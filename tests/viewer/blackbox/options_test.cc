@@ -1,30 +1,9 @@
-// cmdtail run to its end with the options, the encoding and the colour; bad command lines and files it
-// cannot open refused.
+// cmdtail run to its end with the options, the encoding and the colour; bad command lines refused.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
 
 #include "cmdtail_fixture.h"
 
 namespace {
-
-class UnopenableFileTest : public CmdtailTest,
-                           public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
-
-// The reason is the failing open's own.
-TEST_P(UnopenableFileTest, IsRefusedWithTheReason) {
-  std::filesystem::create_directory(directory_.File("directory"));
-  const std::string file = directory_.File(GetParam().first);
-  auto viewer = Start({}, file);
-  EXPECT_EQ(viewer->WaitForExit(), 1);
-  EXPECT_EQ(viewer->err(), "cmdtail: cannot open " + file + ": " + GetParam().second + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, UnopenableFileTest,
-                         ::testing::Values(std::pair{"missing", "No such file or directory"},
-                                           std::pair{"directory", "Is a directory"}),
-                         [](const auto& info) { return info.param.first; });
 
 // Runs that end by themselves: the options, the encoding and the colour, on a log holding a warning,
 // code page 949 text on an error line and an ordinary line.

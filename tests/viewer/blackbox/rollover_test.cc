@@ -8,21 +8,14 @@
 
 namespace {
 
-const ViewerCommand kNativeViewer{{CMDTAIL_PATH}, [](const std::string& path) { return path; }, "\n", 5s};
-
-TEST_F(CmdtailTest, FollowsTheDaysLogIntoTheNextDaysAfterMidnight) {
-  ExpectRolloverAcrossMidnight(kNativeViewer);
-}
-
 TEST_F(CmdtailTest, SwitchesAtMidnightToTheNextDaysLogMadeBeforeIt) {
   std::string newLog;
-  MidnightRun run(
-      kNativeViewer, {}, "before\n", [&](const TempDirectory& directory, const MidnightZone& zone) {
-        WriteFile(directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1})), "before\n");
-        newLog = directory.File("web." + DateStamp(zone.newDay));
-        WriteFile(newLog, "new day\n");
-        return directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
-      });
+  MidnightRun run(Cmdtail(), {}, "before\n", [&](const TempDirectory& directory, const MidnightZone& zone) {
+    WriteFile(directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1})), "before\n");
+    newLog = directory.File("web." + DateStamp(zone.newDay));
+    WriteFile(newLog, "new day\n");
+    return directory.File("web." + DateStamp(zone.newDay - std::chrono::days{1}));
+  });
   ASSERT_TRUE(run.Started());
   run.PassMidnight();
   EXPECT_TRUE(run.viewer().WaitForOut("before\nnew day\n", 1s)) << run.viewer().out();
@@ -42,7 +35,7 @@ class StaysOnItsLogTest : public ::testing::TestWithParam<StayCase> {};
 // Every later day's log exists from the start, so a wrong switch would show at once.
 TEST_P(StaysOnItsLogTest, AcrossMidnight) {
   std::string followed;
-  MidnightRun run(kNativeViewer, GetParam().options, "followed\n",
+  MidnightRun run(Cmdtail(), GetParam().options, "followed\n",
                   [&](const TempDirectory& directory, const MidnightZone& zone) {
                     const auto followedDay = zone.newDay - std::chrono::days{1 + GetParam().daysBack};
                     for (auto day = followedDay + std::chrono::days{1}; day <= zone.newDay;

@@ -19,7 +19,7 @@ TEST(ParseArguments, TakesTheFileAndTheDefaults) {
   EXPECT_EQ(arguments.error, "");
   EXPECT_EQ(FilesOf({"-f", "C:\\log\\app.20240101"}), std::vector<std::string>{"C:\\log\\app.20240101"});
   EXPECT_TRUE(arguments.follow);
-  EXPECT_EQ(arguments.lineCount, kDefaultLineCount);
+  EXPECT_EQ(arguments.lineCount, 10U);
   EXPECT_FALSE(arguments.fromLine);
   EXPECT_TRUE(arguments.rollover);
   EXPECT_EQ(arguments.encoding, "");

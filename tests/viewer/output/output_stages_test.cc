@@ -85,7 +85,7 @@ TEST(DecodeStage, PassesTextLargerThanItsBlockInBoundedWrites) {
   DecodeStage decoder = OpenDecoder("CP949", "UTF-8", recorder);
   decoder.Write(korean);
   EXPECT_EQ(recorder.text, expected);
-  EXPECT_LE(recorder.largestWrite, std::size_t{16} * 1024);
+  EXPECT_LE(recorder.largestWrite, OutputBlock::kDefaultSize);
 }
 
 struct ColourCase {

@@ -61,8 +61,3 @@ std::string ConsoleWindow::Run(const std::string& command) {
   }
   return text;
 }
-
-std::string ZDrivePath(std::string posixPath) {
-  std::replace(posixPath.begin(), posixPath.end(), '/', '\\');
-  return "Z:" + posixPath;
-}

@@ -35,5 +35,3 @@ class ConsoleWindow {
   std::string socket_;
 };
 
-// The path as a Windows program under Wine names it, on the Z: drive.
-std::string ZDrivePath(std::string posixPath);
