@@ -66,17 +66,16 @@ platform::WriteResult DecodeStage::Write(std::span<const char> bytes) {
 }
 
 platform::WriteResult DecodeStage::EndOfFile() {
-  // What comes next is a new text: a shift state of this one must not carry over.
-  converter_->Reset();
+  // What the converter holds back ends the text, and what comes next is a new text: a shift state of
+  // this one must not carry over.
+  std::array<char, kHeldLimit * 4> rest{};
+  platform::WriteResult result = out_.Put({rest.data(), converter_->Finish(rest)});
   atRest_ = true;
-  if (heldSize_ > 0) {
-    heldSize_ = 0;
-    const platform::WriteResult result = out_.Put(converter_->Replacement());
-    if (result != platform::WriteResult::kWritten) {
-      return result;
-    }
+  if (heldSize_ > 0 && result == platform::WriteResult::kWritten) {
+    result = out_.Put(converter_->Replacement());
   }
-  return out_.EndOfFile();
+  heldSize_ = 0;
+  return result == platform::WriteResult::kWritten ? out_.EndOfFile() : result;
 }
 
 // A character cut short stays held: its rest is still to be written.

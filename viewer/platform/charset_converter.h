@@ -27,6 +27,10 @@ class CharsetConverter {
   virtual Progress Convert(std::span<const char> in, std::span<char> out) = 0;
   // Returns to the initial shift state, for a stateful set such as ISO-2022-KR, as a new text begins.
   virtual void Reset() = 0;
+  // At the end of a text: writes into `out` (room for any one character) what the converter still holds
+  // back, such as a letter kept for a combining mark that might follow (CP1258, CP1255), returns to the
+  // initial state, and returns the bytes written.
+  virtual std::size_t Finish(std::span<char> out) = 0;
   // The bytes of the input set's code unit, which an invalid sequence is skipped by: 2 for UTF-16.
   [[nodiscard]] virtual std::size_t UnitSize() const = 0;
   // What stands for an invalid input byte: U+FFFD in the output set, or `?` where the set has none.

@@ -37,6 +37,7 @@ std::string ConvertedText(platform::CharsetConverter& converter, std::string_vie
       text.remove_prefix(std::min(converter.UnitSize(), text.size()));
     }
   }
+  converted.append(block.data(), converter.Finish(block));
   return converted;
 }
 

@@ -9,6 +9,7 @@
 #include "output/visible_stage.h"
 #include "platform/output.h"
 #include "recording_sink.h"
+#include "text/converted_text.h"
 #include "text/visible_text.h"
 
 namespace {
@@ -66,6 +67,31 @@ TEST(DecodeStage, ShowsACharacterLeftIncompleteAtTheEndAsInvalid) {
   decoder.EndOfFile();
   EXPECT_EQ(recorder.text, "x\xEF\xBF\xBD");
 }
+
+// Sets whose converters hold a letter back for a combining mark that may follow it: the text's last
+// letter comes out at its end, in the stage's output and in a line converted whole.
+struct HeldLetterCase {
+  const char* set;
+  std::string text;
+  std::string lastLetter;
+};
+
+class HeldLetter : public ::testing::TestWithParam<HeldLetterCase> {};
+
+TEST_P(HeldLetter, ComesOutAtTheEndOfTheText) {
+  Recorder recorder;
+  DecodeStage decoder = OpenDecoder(GetParam().set, "UTF-8", recorder);
+  decoder.Write(GetParam().text);
+  decoder.EndOfFile();
+  EXPECT_TRUE(recorder.text.ends_with(GetParam().lastLetter)) << recorder.text;
+  const auto converter = platform::OpenConverter(GetParam().set, "UTF-8");
+  EXPECT_EQ(ConvertedText(*converter, GetParam().text), recorder.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, HeldLetter,
+                         ::testing::Values(HeldLetterCase{"CP1258", "Vi\xD2t Nam", "Nam"},
+                                           HeldLetterCase{"CP1255", "\xF9\xEC\xE5\xED", "\xD7\x9D"}),
+                         [](const auto& info) { return std::string(info.param.set); });
 
 TEST(DecodeStage, WritesAQuestionMarkWhereTheOutputSetHasNoReplacementCharacter) {
   Recorder recorder;

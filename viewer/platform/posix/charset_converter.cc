@@ -66,6 +66,14 @@ class IconvConverter final : public CharsetConverter {
 
   void Reset() override { iconv(converter_, nullptr, nullptr, nullptr, nullptr); }
 
+  std::size_t Finish(std::span<char> out) override {
+    char* outAt = out.data();
+    std::size_t outLeft = out.size();
+    iconv(converter_, nullptr, nullptr, &outAt, &outLeft);
+    Reset();
+    return out.size() - outLeft;
+  }
+
   [[nodiscard]] std::size_t UnitSize() const override { return unitSize_; }
 
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }

@@ -110,8 +110,9 @@ class CodePageConverter final : public CharsetConverter {
     return progress;
   }
 
-  // The code pages taken here keep no state between calls.
+  // The code pages taken here keep no state between calls, and hold nothing back.
   void Reset() override {}
+  std::size_t Finish(std::span<char> /*out*/) override { return 0; }
 
   [[nodiscard]] std::size_t UnitSize() const override { return 1; }
 
@@ -236,6 +237,7 @@ class Utf16Converter final : public CharsetConverter {
   }
 
   void Reset() override {}
+  std::size_t Finish(std::span<char> /*out*/) override { return 0; }
   [[nodiscard]] std::size_t UnitSize() const override { return 2; }
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
