@@ -9,6 +9,12 @@
 
 namespace {
 
+// A path that begins with one '-', such as the log daylog names under a relative home "-proj":
+// "-proj\log\web.20261210". No option holds a path separator.
+bool IsDashedPath(std::string_view text) {
+  return !text.starts_with("--") && text.find_first_of("/\\") != std::string_view::npos;
+}
+
 class Reader {
  public:
   Reader(int argc, const char* const argv[]) : argc_(argc), argv_(argv) {}
@@ -34,7 +40,7 @@ class Reader {
     while (next_ < argc_ && !stopped_) {
       const char* argument = argv_[next_++];
       const std::string_view text(argument);
-      if (optionsEnded || text.size() < 2 || text[0] != '-') {
+      if (optionsEnded || text.size() < 2 || text[0] != '-' || IsDashedPath(text)) {
         TakeFile(argument);
       } else if (text == "--") {
         optionsEnded = true;

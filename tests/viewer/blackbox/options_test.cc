@@ -119,4 +119,33 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, BadCommandLineTest,
                                            std::vector<std::string>{"--lines=", "LOG"},
                                            std::vector<std::string>{"--grep=foo\nbar", "LOG"}));
 
+// A standard descriptor closed by the caller is never taken by one of cmdtail's own: reading standard
+// input or writing standard output fails with the reason, status 1.
+struct ClosedDescriptorCase {
+  const char* name;
+  std::string command;
+  std::string err;
+};
+
+void PrintTo(const ClosedDescriptorCase& testCase, std::ostream* out) { *out << testCase.name; }
+
+class ClosedDescriptorTest : public CmdtailTest,
+                             public ::testing::WithParamInterface<ClosedDescriptorCase> {};
+
+TEST_P(ClosedDescriptorTest, IsRefusedWithTheReason) {
+  WriteFile(log_, "one\n");
+  ChildProcess viewer(
+      {"/bin/sh", "-c", "cd '" + directory_.path() + "' && exec '" CMDTAIL_PATH "' " + GetParam().command});
+  EXPECT_EQ(viewer.WaitForExit(), 1);
+  EXPECT_EQ(viewer.err(), "cmdtail: " + GetParam().err + ": Bad file descriptor\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptors, ClosedDescriptorTest,
+    ::testing::Values(ClosedDescriptorCase{"StandardInput", "-n 1 <&-", "cannot open standard input"},
+                      ClosedDescriptorCase{"Dash", "- <&-", "cannot open standard input"},
+                      ClosedDescriptorCase{"FromLineOne", "-n +1 - <&-", "cannot open standard input"},
+                      ClosedDescriptorCase{"StandardOutput", "app.log >&-", "cannot write standard output"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -65,4 +65,16 @@ TEST(DaylogWithCmdtail, ShowsTheLogsLastLinesAndThenWhatIsAppended) {
   EXPECT_EQ(GroupMembers(daylog.pid()), std::vector<std::string>{});
 }
 
+// daylog names the log under the home as typed, "-proj\log\web.DATE", which cmdtail takes as a file.
+TEST(DaylogWithCmdtail, ShowsTheLogOfARelativeHomeThatBeginsWithADash) {
+  TempDirectory directory;
+  const std::string home = directory.File("-proj");
+  std::filesystem::create_directories(home + "/bin");
+  std::filesystem::create_directories(home + "/log");
+  std::filesystem::create_symlink(CMDTAIL_PATH, home + "/bin/cmdtail.exe");
+  WriteFile(home + "/log/web." + TodayStamp(), "the day's line\n");
+  ChildProcess daylog({DAYLOG_PATH, "-proj", "web"}, {.workDirectory = directory.path()});
+  EXPECT_TRUE(daylog.WaitForOut("the day's line\n")) << daylog.out() << daylog.err();
+}
+
 }  // namespace

@@ -27,6 +27,13 @@ TEST(ParseArguments, TakesTheFileAndTheDefaults) {
   EXPECT_EQ(arguments.action, Arguments::Action::kShow);
 }
 
+// No option holds a path separator: a path that begins with one '-' is a file, as daylog names the log
+// of a relative home such as "-proj".
+TEST(ParseArguments, TakesAPathThatBeginsWithADashAsAFile) {
+  EXPECT_EQ(FilesOf({"-f", "-proj\\log\\web.20261210", "-x/y"}),
+            (std::vector<std::string>{"-proj\\log\\web.20261210", "-x/y"}));
+}
+
 TEST(ParseArguments, ReadsStandardInputWithoutAFileAndDoesNotFollowWithoutF) {
   EXPECT_EQ(FilesOf({}), std::vector<std::string>{"-"});
   EXPECT_FALSE(Parse({"log"}).follow);

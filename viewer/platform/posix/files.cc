@@ -28,6 +28,16 @@ bool StatusOf(FileHandle file, struct stat& status) { return fstat(static_cast<i
 // stop request ends the wait.
 int OpenNamed(const std::string& path) { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
 
+// Standard input, unless it cannot be read: closed by the caller, it is held write-only (EBADF).
+int OpenStandardInput() {
+  const int flags = fcntl(STDIN_FILENO, F_GETFL);
+  if (flags != -1 && (flags & O_ACCMODE) == O_WRONLY) {
+    errno = EBADF;
+    return -1;
+  }
+  return fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+}
+
 }  // namespace
 
 std::string ToNativePath(const char* path) {
@@ -37,7 +47,7 @@ std::string ToNativePath(const char* path) {
 }
 
 FileHandle OpenForReading(const std::string& path) {
-  const int fd = path == kStandardInputName ? fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0) : OpenNamed(path);
+  const int fd = path == kStandardInputName ? OpenStandardInput() : OpenNamed(path);
   struct stat status {};
   if (fd >= 0 && (!StatusOf(fd, status) || S_ISDIR(status.st_mode))) {
     close(fd);
