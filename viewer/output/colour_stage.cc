@@ -130,42 +130,44 @@ platform::WriteResult ColourStage::PutLine(std::string_view line) {
   return result == platform::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
 }
 
+// Colours the earliest occurrence of any text from where the last coloured one ended, and of those starting
+// together the longest, and of the same text given twice (or in two cases, with case ignored) the first
+// given, as grep --color does: every occurrence that no earlier-coloured one overlaps. Each text's next
+// occurrence is looked for again only once the coloured ones have passed its start.
 platform::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
-  struct Occurrence {
-    std::size_t start;
-    std::size_t length;
-    std::size_t pattern;
-  };
   const std::string_view searched = highlights_->Searched(text, folded_);
-  std::vector<Occurrence> occurrences;
+  nextOccurrences_.resize(highlights_->size());
   for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
-    for (auto [at, length] = highlights_->Find(pattern, searched, 0);
-         at != std::string_view::npos && length > 0;
-         std::tie(at, length) = highlights_->Find(pattern, searched, at + length)) {
-      occurrences.push_back({at, length, pattern});
-    }
+    nextOccurrences_[pattern] = highlights_->Find(pattern, searched, 0);
   }
-  // The earliest first and, of those starting together, the longest, and of the same text given twice
-  // (or in two cases, with case ignored) the first given; none overlaps one before it.
-  std::sort(occurrences.begin(), occurrences.end(), [](const Occurrence& a, const Occurrence& b) {
-    return std::tie(a.start, b.length, a.pattern) < std::tie(b.start, a.length, b.pattern);
-  });
   std::size_t shown = 0;
-  for (const Occurrence& occurrence : occurrences) {
-    if (occurrence.start < shown) {
-      continue;
+  for (;;) {
+    std::size_t best = nextOccurrences_.size();
+    for (std::size_t pattern = 0; pattern < nextOccurrences_.size(); ++pattern) {
+      auto& [at, length] = nextOccurrences_[pattern];
+      if (at != std::string_view::npos && at < shown) {
+        std::tie(at, length) = highlights_->Find(pattern, searched, shown);
+      }
+      if (at != std::string_view::npos && length > 0 &&
+          (best == nextOccurrences_.size() || at < nextOccurrences_[best].first ||
+           (at == nextOccurrences_[best].first && length > nextOccurrences_[best].second))) {
+        best = pattern;
+      }
     }
-    const std::string_view highlight = kHighlights[occurrence.pattern % std::size(kHighlights)];
-    for (const std::string_view piece : {text.substr(shown, occurrence.start - shown), highlight,
-                                         text.substr(occurrence.start, occurrence.length), kReset, colour}) {
+    if (best == nextOccurrences_.size()) {
+      return Put(text.substr(shown));
+    }
+    const auto [start, length] = nextOccurrences_[best];
+    const std::string_view highlight = kHighlights[best % std::size(kHighlights)];
+    for (const std::string_view piece :
+         {text.substr(shown, start - shown), highlight, text.substr(start, length), kReset, colour}) {
       const platform::WriteResult result = Put(piece);
       if (result != platform::WriteResult::kWritten) {
         return result;
       }
     }
-    shown = occurrence.start + occurrence.length;
+    shown = start + length;
   }
-  return Put(text.substr(shown));
 }
 
 platform::WriteResult ColourStage::Put(std::string_view piece) {

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "output/held_line.h"
 #include "output/output_block.h"
@@ -52,6 +54,8 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
 
   const Patterns* highlights_ = nullptr;
   std::string folded_;
+  // Each highlighted text's next occurrence in the line, and its length; kept between lines.
+  std::vector<std::pair<std::size_t, std::size_t>> nextOccurrences_;
   HeldLine held_;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;

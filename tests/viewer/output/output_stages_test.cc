@@ -173,6 +173,16 @@ TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
             "\x1b[31mERROR \x1b[30;42mTimeout\x1b[0m\x1b[31m, \x1b[30;45mout\x1b[0m\x1b[31m\x1b[0m\nplain\n");
 }
 
+// An occurrence that a coloured one before it does not overlap is coloured, though an earlier one of the
+// same text was overlapped, as grep --color colours them.
+TEST(ColourStage, HighlightsAnOccurrenceThatNoColouredOneOverlaps) {
+  Recorder recorder;
+  const Patterns highlights({"xa", "aa"}, false, true);
+  ColourStage colour(&highlights, recorder);
+  colour.Write(std::string_view("xaaa\n"));
+  EXPECT_EQ(recorder.text, "\x1b[30;46mxa\x1b[0m\x1b[30;42maa\x1b[0m\n");
+}
+
 TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
   const char* const words[] = {"ERROR", "WARN", "FATAL", "ok", " ", "\n", "\r\n", "\xED\x95\x9C"};
   std::mt19937 random(3);
