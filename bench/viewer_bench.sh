@@ -3,7 +3,7 @@
 # and delay while following, peak memory and CPU while following a quiet log; and its filters against
 # grep -F on a 1 GiB log of varied lines, and following with highlighted words. A few minutes after the
 # build; the 1 GiB log lives in a temporary directory that is removed at the end. cmdtail is the
-# Release build the packages are made from (scripts/release-build.sh).
+# Release build, built as the packages' programs are (scripts/release-build.sh).
 #   bench/viewer_bench.sh users   only the filters and decoding on a log like our users' (see users_log),
 #                                 which needs valgrind for the instruction counts
 set -eu

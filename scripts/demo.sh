@@ -15,15 +15,17 @@ cmake --build --preset native -j "$(nproc)" --target daylog cmdtail >/dev/null
 root=$(mktemp -d /tmp/daylog-demo-XXXXXX)
 home="$root/sample project"
 writer=""
+viewers=""
 cleanup() {
   if [ -n "$writer" ]; then
     kill "$writer" 2>/dev/null || true
     wait "$writer" 2>/dev/null || true
   fi
-  # The viewer outlives daylog; its path in the unique sample home singles it out.
-  for pid in $(pgrep -f -- "$home/bin/cmdtail.exe" || true); do
-    kill "$pid" 2>/dev/null || true
-  done
+  # The viewer outlives daylog, in the process group daylog was started in: that group, and no other
+  # process, is ended.
+  if [ -n "$viewers" ]; then
+    kill -- "-$viewers" 2>/dev/null || true
+  fi
   rm -rf -- "$root"
 }
 trap cleanup EXIT
@@ -59,7 +61,10 @@ unset CMDTAIL_ENCODING
 echo "\$ cat '$home/bin/cmdtail.conf'"
 cat "$home/bin/cmdtail.conf"
 echo "\$ daylog '$home' web"
-build/launcher/daylog "$home" web
+# In a session and process group of its own, which the viewer it starts stays in.
+setsid build/launcher/daylog "$home" web &
+viewers=$!
+wait "$viewers"
 wait "$writer"
 writer=""
 sleep 0.5

@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# Makes the release packages from the Release builds (scripts/release-build.sh): a .tar.gz and a .deb
-# from build-release, a ZIP from build-windows-release. Checks what each holds, prints each file's
-# size, and checks that every executable in them is stripped: no debug sections, no symbol table.
-# Then checks that a stripped install into a project home gives a daylog that opens the home's log in
-# the installed viewer at once, and, as root, that the .deb installs, runs, has its manual pages found
-# by man, and is removed again.
+# Makes the release packages from the native and Windows trees, whose programs are built in the Release
+# configuration: a .tar.gz and a .deb from build, a ZIP from build-windows. Checks what each holds, prints
+# each file's size, and checks that every executable in them is stripped: no debug sections, no symbol
+# table. Then checks that a stripped install into a project home gives a daylog that opens the home's
+# log in the installed viewer at once, and, as root, that the .deb installs into a throwaway root, runs,
+# has its manual pages found by man there, and is removed again. Nothing is installed into the machine's
+# own folders, and only the processes it started are ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/release-build.sh windows
+for tree in native windows; do
+  cmake --preset "$tree" >/dev/null
+  cmake --build --preset "$tree" -j "$(nproc)" --target daylog cmdtail >/dev/null
+done
 
 work=$(mktemp -d /tmp/daylog-package-XXXXXX)
 home="$work/home"
-deb_installed=""
+viewers=""
 cleanup() {
-  pkill -f -- "$home/bin/cmdtail.exe" 2>/dev/null || true
-  if [ -n "$deb_installed" ]; then
-    dpkg -r daylog >/dev/null || true
-  fi
+  end_viewer
   rm -rf -- "$work"
 }
 trap cleanup EXIT
@@ -73,14 +74,14 @@ version=$(sed -n 's/^project(daylog VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 linux="daylog-$version-linux-$(uname -m)"
 windows="daylog-$version-windows-x86_64"
 deb="daylog_${version}_$(dpkg --print-architecture).deb"
-make_packages build-release
-make_packages build-windows-release
+make_packages build
+make_packages build-windows
 
 # The archives hold no folder of their own: unpacked into a project home, their bin/ is the home's.
-check_package "build-release/$linux.tar.gz" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
+check_package "build/$linux.tar.gz" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
   share/doc/daylog/LICENSE share/doc/daylog/README.md share/doc/daylog/cmdtail.conf.example \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
-check_package "build-windows-release/$windows.zip" "$(printf '%s\n' bin/cmdtail.exe bin/daylog.exe \
+check_package "build-windows/$windows.zip" "$(printf '%s\n' bin/cmdtail.exe bin/daylog.exe \
   share/doc/daylog/LICENSE.txt share/doc/daylog/README.txt share/doc/daylog/cmdtail.conf.example \
   share/doc/daylog/cmdtail.txt share/doc/daylog/daylog.txt share/man/man1/cmdtail.1 share/man/man1/daylog.1)"
 zip_docs="$work/unpacked/$windows.zip/share/doc/daylog"
@@ -93,36 +94,48 @@ for exe in cmdtail daylog; do
   headers=$(section_headers "$work/unpacked/$windows.zip/bin/$exe.exe")
   grep -q ' \.rsrc ' <<<"$headers" || fail "the packaged $exe.exe has no resources"
 done
-check_package "build-release/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/doc/daylog/README.md.gz \
+check_package "build/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/doc/daylog/README.md.gz \
   share/doc/daylog/changelog.gz share/doc/daylog/copyright share/lintian/overrides/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
-depends=$(dpkg-deb -f "build-release/$deb" Depends)
+depends=$(dpkg-deb -f "build/$deb" Depends)
 [[ $depends =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || fail "the .deb depends on \"$depends\", not on libc6 alone"
 echo "package $deb: depends on $depends"
 # lintian warns that it runs as root, which is only noise here.
-findings=$(lintian --fail-on error,warning "build-release/$deb" 2>&1) ||
+findings=$(lintian --fail-on error,warning "build/$deb" 2>&1) ||
   fail "$(printf 'lintian finds faults in %s:\n%s' "$deb" "$findings")"
 echo "package $deb: lintian finds no error and no warning"
+
+# The viewer daylog started, which outlives it in the process group daylog was started in.
+end_viewer() {
+  if [ -n "$viewers" ]; then
+    kill -- "-$viewers" 2>/dev/null || true
+    viewers=""
+  fi
+}
 
 # A project home as the README makes it: the archive unpacked into it, then a log of the day.
 opens_the_log() {  # project home
   mkdir -p "$1/log"
   echo "installed and following" >"$1/log/web.$(date +%Y%m%d)"
-  "$1/bin/daylog" "$1" web >"$work/shown"
+  setsid "$1/bin/daylog" "$1" web >"$work/shown" &
+  viewers=$!
+  wait "$viewers"
   for _ in $(seq 50); do
-    grep -q "installed and following" "$work/shown" && return
+    if grep -q "installed and following" "$work/shown"; then
+      end_viewer
+      return
+    fi
     sleep 0.1
   done
   fail "the daylog in $1 did not show the log"
 }
 mkdir -p "$home"
-tar -xzf "build-release/$linux.tar.gz" -C "$home"
+tar -xzf "build/$linux.tar.gz" -C "$home"
 opens_the_log "$home"
-pkill -f -- "$home/bin/cmdtail.exe" || true
 echo "the .tar.gz unpacked into a project home: daylog opened the log in the home's viewer"
 rm -rf -- "$home"
 
-cmake --install build-release --strip --prefix "$home" >/dev/null
+cmake --install build --strip --prefix "$home" >/dev/null
 expect_files "the install into a project home" "$home" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 expect_stripped "$home/bin/daylog" "$home/bin/cmdtail.exe"
@@ -133,17 +146,20 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "the .deb's install is checked as root only: not checked"
   exit 0
 fi
-deb_installed=yes
-dpkg -i "build-release/$deb" >/dev/null
-shown=$(/usr/bin/cmdtail --version)
+# A throwaway root with an empty package database: dpkg installs there, never into the machine's /usr.
+root="$work/root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+in_root() { dpkg --root="$root" --log=/dev/null --force-depends "$@" >/dev/null; }
+in_root -i "build/$deb"
+shown=$("$root/usr/bin/cmdtail" --version)
 [ "$shown" = "cmdtail $version" ] || fail "the installed cmdtail --version shows \"$shown\""
-shown=$(/usr/bin/daylog 2>&1) || fail "the installed daylog without arguments ended with status $?"
+shown=$("$root/usr/bin/daylog" 2>&1) || fail "the installed daylog without arguments ended with status $?"
 [ -z "$shown" ] || fail "the installed daylog without arguments wrote \"$shown\""
 for page in cmdtail daylog; do
-  found=$(man -w "$page")
-  [ "$found" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page finds \"$found\""
+  found=$(MANPATH="$root/usr/share/man" man -w "$page")
+  [ "$found" = "$root/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page finds \"$found\""
 done
-dpkg -r daylog >/dev/null
-deb_installed=""
-[ ! -e /usr/bin/cmdtail ] || fail "dpkg -r left /usr/bin/cmdtail behind"
-echo "package $deb: installed, cmdtail and daylog ran, man found both pages, removed"
+in_root -r daylog
+[ ! -e "$root/usr/bin/cmdtail" ] || fail "dpkg -r left usr/bin/cmdtail behind"
+echo "package $deb: installed into a throwaway root, cmdtail and daylog ran, man found both pages, removed"

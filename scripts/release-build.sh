@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
-# Builds the programs in the Release configuration that the packages and the benchmarks use, through
-# the presets of the same names: build-release (native) and, given "windows", build-windows-release
-# (MinGW-w64). No tests are built there.
+# Builds the programs in the Release configuration without the tests, for the benchmarks, through the
+# preset of the same name: build-release. (The packages come from the native and Windows trees, which
+# build the programs in the Release configuration too.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-trees=(release)
-if [ "${1:-}" = windows ]; then
-  trees+=(windows-release)
-fi
-for tree in "${trees[@]}"; do
-  cmake --preset "$tree" >/dev/null
-  cmake --build --preset "$tree" -j "$(nproc)" >/dev/null
-done
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" >/dev/null
