@@ -79,7 +79,7 @@ make_packages build-windows
 
 # The archives hold no folder of their own: unpacked into a project home, their bin/ is the home's.
 check_package "build/$linux.tar.gz" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
-  share/doc/daylog/LICENSE share/doc/daylog/README.md share/doc/daylog/cmdtail.conf.example \
+  share/bash-completion/completions/cmdtail share/bash-completion/completions/daylog share/doc/daylog/LICENSE share/doc/daylog/README.md share/doc/daylog/cmdtail.conf.example \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 check_package "build-windows/$windows.zip" "$(printf '%s\n' bin/cmdtail.exe bin/daylog.exe \
   share/doc/daylog/LICENSE.txt share/doc/daylog/README.txt share/doc/daylog/cmdtail.conf.example \
@@ -94,7 +94,8 @@ for exe in cmdtail daylog; do
   headers=$(section_headers "$work/unpacked/$windows.zip/bin/$exe.exe")
   grep -q ' \.rsrc ' <<<"$headers" || fail "the packaged $exe.exe has no resources"
 done
-check_package "build/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/doc/daylog/README.md.gz \
+check_package "build/$deb" "$(printf 'usr/%s\n' bin/cmdtail bin/daylog share/bash-completion/completions/cmdtail \
+  share/bash-completion/completions/daylog share/doc/daylog/README.md.gz \
   share/doc/daylog/changelog.gz share/doc/daylog/copyright share/lintian/overrides/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 depends=$(dpkg-deb -f "build/$deb" Depends)
@@ -137,6 +138,7 @@ rm -rf -- "$home"
 
 cmake --install build --strip --prefix "$home" >/dev/null
 expect_files "the install into a project home" "$home" "$(printf '%s\n' bin/cmdtail.exe bin/daylog \
+  share/bash-completion/completions/cmdtail share/bash-completion/completions/daylog \
   share/man/man1/cmdtail.1.gz share/man/man1/daylog.1.gz)"
 expect_stripped "$home/bin/daylog" "$home/bin/cmdtail.exe"
 opens_the_log "$home"

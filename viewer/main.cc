@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "options/settings_file.h"
 #include "output/alarm.h"
 #include "output/messages.h"
+#include "platform/charset_converter.h"
 #include "platform/files.h"
 #include "platform/output_sink.h"
 #include "platform/program_entry.h"
@@ -30,12 +32,24 @@ int EndOfText() {
   return 1;
 }
 
+// cmdtail's own text with a name in it, as a header goes out: every character of it on a console, and
+// elsewhere in the system's character set.
+int WriteNamingText(const std::string& text) {
+  std::fflush(stdout);
+  if (const std::unique_ptr<platform::OutputSink> console = platform::OpenConsoleText()) {
+    console->Write(text);
+  } else {
+    std::fputs(platform::InSystemCharset(text).c_str(), stdout);
+  }
+  return EndOfText();
+}
+
 int ShowHelp() {
   std::fputs(UsageText().c_str(), stdout);
   const std::string settings = platform::PathBesideProgram(kSettingsFileName);
-  std::printf("Settings: %s, one long option a line without its --; the command line takes precedence.\n",
-              settings.empty() ? "none (the program's own path is unknown)" : settings.c_str());
-  return EndOfText();
+  return WriteNamingText(
+      "Settings: " + (settings.empty() ? "none (the program's own path is unknown)" : settings) +
+      ", one long option a line without its --; the command line takes precedence.\n");
 }
 
 int Run(int argc, char* argv[]) {

@@ -23,7 +23,7 @@ constexpr std::array<const char*, 16> kCharsets{
 constexpr std::size_t kHeldLimit = 16;
 
 // Every byte through the converter in one piece: an invalid byte, and an incomplete character at the end,
-// as the replacement.
+// as the replacement; then what the converter still holds back, as at the end of a text.
 std::string PlainConversion(platform::CharsetConverter& converter, std::string_view bytes) {
   std::string converted;
   // Room for the most any set here gives for a byte (TSCII: three characters of three bytes).
@@ -33,14 +33,15 @@ std::string PlainConversion(platform::CharsetConverter& converter, std::string_v
     converted.append(block.data(), progress.written);
     bytes.remove_prefix(progress.read);
     if (progress.stop == platform::CharsetConverter::Stop::kIncomplete && bytes.size() < kHeldLimit) {
-      converted += converter.Replacement();
-      break;
+      converted.append(block.data(), converter.Finish(block));
+      return converted + std::string(converter.Replacement());
     }
     if (progress.stop != platform::CharsetConverter::Stop::kDone) {
       converted += converter.Replacement();
       bytes.remove_prefix(std::min(converter.UnitSize(), bytes.size()));
     }
   }
+  converted.append(block.data(), converter.Finish(block));
   return converted;
 }
 

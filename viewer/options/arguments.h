@@ -6,6 +6,7 @@
 
 inline constexpr std::size_t kDefaultLineCount = 10;
 
+// In the order of --color's values, auto, always and never.
 enum class ColourMode { kAuto, kAlways, kNever };
 
 // Texts given to a repeatable option, and whether they came from the settings file, which is UTF-8,

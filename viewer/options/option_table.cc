@@ -33,12 +33,13 @@ std::string SetLines(Arguments& a, const char* value, bool /*fromSettings*/) {
                                                                  : std::string("invalid line count ") + value;
 }
 
+// The values of --color, in the order of ColourMode's.
+constexpr std::array<std::string_view, 3> kColourModes{"auto", "always", "never"};
+
 std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
-  const std::string_view when(value);
-  if (when == "auto" || when == "always" || when == "never") {
-    a.colour = when == "auto"     ? ColourMode::kAuto
-               : when == "always" ? ColourMode::kAlways
-                                  : ColourMode::kNever;
+  const auto* found = std::find(kColourModes.begin(), kColourModes.end(), std::string_view(value));
+  if (found != kColourModes.end()) {
+    a.colour = static_cast<ColourMode>(found - kColourModes.begin());
     return {};
   }
   return std::string("invalid --color value ") + value + " (auto, always or never)";
@@ -115,7 +116,7 @@ constexpr std::array kOptions{
            OptionPlace::kAnywhere, SetEncoding},
     Option{"color", "", "WHEN",
            "auto (a terminal, NO_COLOR unset), always or never: ERROR lines red, WARN yellow",
-           OptionPlace::kAnywhere, SetColour},
+           OptionPlace::kAnywhere, SetColour, kColourModes},
     Option{"raw", "", "", "on a terminal too, pass control characters as they are instead of as ^X",
            OptionPlace::kAnywhere, Set<&Arguments::raw, true>},
     Option{"no-raw", "", "", "undo --raw", OptionPlace::kAnywhere, Set<&Arguments::raw, false>},

@@ -25,6 +25,8 @@ struct Option {
   // Sets what the option stands for from its value (none for a switch), which came from the settings
   // file when `fromSettings`; returns why the value is refused, or nothing.
   std::string (*set)(Arguments& arguments, const char* value, bool fromSettings) = nullptr;
+  // The values it takes, where they are a fixed few, for the shell's completion; else none.
+  std::span<const std::string_view> choices = {};
 };
 
 std::span<const Option> Options();

@@ -60,8 +60,8 @@ bool OpenFileHoldsDeletedName();
 // device) is kNotAFile, and never waited on.
 enum class SmallFileRead { kRead, kMissing, kTooLarge, kNotAFile, kFailed };
 SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text);
-// Where that file is, in the system's character set, for the help to tell; empty when the program's own path
-// cannot be found.
+// Where that file is, in the program's own character set as its arguments are (UTF-8 on Windows), for the
+// help to tell; empty when the program's own path cannot be found.
 std::string PathBesideProgram(const char* name);
 
 // The reason for the last failed call of this layer, as one line of text.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,18 @@ TEST(CmdtailInAConsole, ShowsNamesOutsideTheAnsiCodePageWhole) {
   EXPECT_NE(window.Screen().find("==> " + log + " <==\none\n"), std::string::npos) << window.Screen();
   EXPECT_TRUE(window.WaitFor([&](const ConsoleWindow& w) { return w.Title() == log + " - cmdtail\n"; }, 10s))
       << window.Title();
+}
+
+// The help names the settings file beside the program whole, in a folder outside the ANSI code page too.
+TEST(CmdtailInAConsole, NamesTheSettingsFileOfAFolderOutsideTheAnsiCodePageWhole) {
+  TempDirectory directory;
+  const std::string folder = directory.File(kKorean);
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(WINDOWS_CMDTAIL_PATH, folder + "/cmdtail.exe");
+  const ConsoleWindow window("env LC_ALL=C.UTF-8 " + std::string(WINE_LOADER) + " '" + folder +
+                             "/cmdtail.exe' --help");
+  EXPECT_TRUE(window.WaitForScreen("Settings: " + ZDrivePath(folder + "/cmdtail.conf") + ","))
+      << window.Screen();
 }
 
 class TrailingCharacterUnderWineTest : public ::testing::TestWithParam<const char*> {};

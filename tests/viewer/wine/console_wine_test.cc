@@ -75,4 +75,17 @@ TEST(CmdtailInAConsole, HoldsAnErrorInViewUntilAKeyIsPressed) {
   EXPECT_TRUE(window.WaitFor(pressUntilClosed, 5s)) << window.Screen();
 }
 
+// Ctrl-C is no key but a console event, which asks for a stop: it ends the wait too, at once, whenever it
+// comes.
+TEST(CmdtailInAConsole, EndsTheHeldErrorAtOnceOnControlC) {
+  TempDirectory directory;
+  const ConsoleWindow window(std::string(WINE_LOADER) + " " + WINDOWS_CMDTAIL_PATH + " '" +
+                             ZDrivePath(directory.File("missing.log")) + "'");
+  ASSERT_TRUE(window.WaitForScreen("Press any key to close this window.")) << window.Screen();
+  // Until Wine's console reads the keys itself, the terminal would end the whole window on Ctrl-C.
+  ASSERT_TRUE(window.WaitForConsoleInput());
+  window.Press("C-c");
+  EXPECT_TRUE(window.WaitForScreen("status=1", 5s)) << window.Screen();
+}
+
 }  // namespace

@@ -30,8 +30,12 @@ class ConsoleWindow {
   std::string Tmux(const std::string& arguments) const {
     return Run("tmux -u -L " + socket_ + " " + arguments);
   }
+  // Whether the window's tmux server still has it.
+  [[nodiscard]] bool IsOpen() const;
+  // A command's standard output.
   static std::string Run(const std::string& command);
+  // A shell command's status, its standard output in `output`.
+  static int Capture(const std::string& command, std::string& output);
 
   std::string socket_;
 };
-

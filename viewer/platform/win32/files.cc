@@ -227,9 +227,7 @@ std::wstring WidePathBesideProgram(const char* name) {
 
 }  // namespace
 
-std::string PathBesideProgram(const char* name) {
-  return win32::CodePageText(WidePathBesideProgram(name), CP_ACP);
-}
+std::string PathBesideProgram(const char* name) { return win32::Utf8Text(WidePathBesideProgram(name)); }
 
 SmallFileRead ReadBesideProgram(const char* name, std::size_t limit, std::string& text) {
   const std::wstring path = WidePathBesideProgram(name);

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
 
 #include "platform/output.h"
 #include "platform/stop.h"
+#include "platform/wait.h"
 #include "platform/win32/wide_text.h"
 
 namespace platform {
@@ -154,8 +156,16 @@ void HoldErrorInView() {
   std::fflush(stderr);
   FlushConsoleInputBuffer(input);
   const ULONGLONG deadline = GetTickCount64() + kHoldMilliseconds;
-  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-    if (WaitForSingleObject(input, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+  // Ctrl-C and Ctrl-Break are no key records but console events, which ask for a stop: the wait for a key
+  // is short, and the stop is looked at after each.
+  for (ULONGLONG now = GetTickCount64(); now < deadline && !StopRequested(); now = GetTickCount64()) {
+    const DWORD waited = WaitForSingleObject(
+        input,
+        static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, static_cast<ULONGLONG>(kPollMilliseconds))));
+    if (waited == WAIT_TIMEOUT) {
+      continue;
+    }
+    if (waited != WAIT_OBJECT_0) {
       break;
     }
     INPUT_RECORD record{};
