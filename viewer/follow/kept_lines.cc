@@ -137,7 +137,7 @@ void KeptLines::LetGoOfUnneededBlocks() {
 
 std::size_t KeptLines::LineEndsIn(std::span<const char> units) const {
   if (ends_.width == 1) {
-    return static_cast<std::size_t>(std::count(units.begin(), units.end(), '\n'));
+    return static_cast<std::size_t>(std::count(units.begin(), units.end(), ends_.feed[0]));
   }
   std::size_t found = 0;
   for (std::size_t at = 0; at + ends_.width <= units.size(); at += ends_.width) {

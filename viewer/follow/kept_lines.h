@@ -51,7 +51,7 @@ class KeptLines {
   std::unique_ptr<char[]> spare_;
   std::size_t lineEnds_ = 0;
   // The start of a unit the last bytes added cut in two.
-  std::array<char, 2> unit_{};
+  std::array<char, 4> unit_{};
   std::size_t unitSize_ = 0;
   // With a filter: the start of a line not yet whole, and whether it is a line too long to filter,
   // which is kept whole as the filter shows it.

@@ -1,6 +1,7 @@
 #include "follow/last_lines.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 namespace {
@@ -70,7 +71,7 @@ std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::ui
     }
     const auto data = block.first(whole);
     if (width == 1) {
-      for (auto at = data.begin(); (at = std::find(at, data.end(), '\n')) != data.end(); ++at) {
+      for (auto at = data.begin(); (at = std::find(at, data.end(), ends.feed[0])) != data.end(); ++at) {
         if (--lineEndsToSkip == 0) {
           return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
         }
@@ -96,6 +97,24 @@ std::optional<std::size_t> FirstLineStart(std::span<const char> data, LineEnds e
   const std::span<const char> searched = data.first(whole >= ends.width ? whole - ends.width : 0);
   const std::size_t lineEnd = ends.Next(searched, 0);
   return lineEnd < searched.size() ? std::optional(lineEnd + ends.width) : std::nullopt;
+}
+
+// Whether the text up to `end` ends in a line end: a line that ends before the file's end does; the
+// file's last line may not. Empty when it cannot be read.
+std::optional<bool> EndsInLineEnd(const ReadAtFunction& readAt, std::uint64_t end, std::uint64_t size,
+                                  LineEnds ends) {
+  if (end < size) {
+    return true;
+  }
+  if (end < ends.width) {
+    return false;
+  }
+  std::array<char, 4> unit{};
+  const std::span<char> last = std::span(unit).first(ends.width);
+  if (!ReadExactly(readAt, end - ends.width, last)) {
+    return std::nullopt;
+  }
+  return ends.At(last, 0);
 }
 
 }  // namespace
@@ -131,16 +150,22 @@ std::optional<std::uint64_t> FindLastShownLinesStart(const ReadAtFunction& readA
           return std::nullopt;
         }
         linesStart = *lineStart;
-        longLine.resize(
-            static_cast<std::size_t>(std::min<std::uint64_t>(end - linesStart, kLongestFilteredLine + 1)));
-        if (longLine.size() > kLongestFilteredLine) {
+        // Too long to filter, as the filter stage judges it: by its text, without its line end.
+        const std::optional<bool> ended = EndsInLineEnd(readAt, end, size, ends);
+        if (!ended) {
+          return std::nullopt;
+        }
+        const std::uint64_t length = end - linesStart;
+        if (length - (*ended ? width : 0) > kLongestFilteredLine) {
           lines = {};
           if (--count == 0) {
             return linesStart;
           }
-        } else if (!ReadExactly(readAt, linesStart, longLine)) {
-          return std::nullopt;
         } else {
+          longLine.resize(static_cast<std::size_t>(length));
+          if (!ReadExactly(readAt, linesStart, longLine)) {
+            return std::nullopt;
+          }
           lines = longLine;
         }
       }

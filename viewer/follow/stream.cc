@@ -33,8 +33,13 @@ class LineSkipper {
   std::span<const char> After(std::span<const char> bytes) {
     if (lines_ > 0 && held_ > 0 && !bytes.empty()) {
       // The rest of a unit cut by the last read.
-      unit_[held_] = bytes.front();
-      bytes = bytes.subspan(1);
+      const std::size_t taken = std::min(ends_.width - held_, bytes.size());
+      std::copy_n(bytes.begin(), taken, unit_.begin() + static_cast<std::ptrdiff_t>(held_));
+      bytes = bytes.subspan(taken);
+      held_ += taken;
+      if (held_ < ends_.width) {
+        return {};
+      }
       held_ = 0;
       lines_ -= ends_.At(unit_, 0) ? 1 : 0;
     }
@@ -54,7 +59,7 @@ class LineSkipper {
  private:
   std::size_t lines_;
   LineEnds ends_;
-  std::array<char, 2> unit_{};
+  std::array<char, 4> unit_{};
   std::size_t held_ = 0;
 };
 

@@ -31,8 +31,11 @@ class CharsetConverter {
   // back, such as a letter kept for a combining mark that might follow (CP1258, CP1255), returns to the
   // initial state, and returns the bytes written.
   virtual std::size_t Finish(std::span<char> out) = 0;
-  // The bytes of the input set's code unit, which an invalid sequence is skipped by: 2 for UTF-16.
-  [[nodiscard]] virtual std::size_t UnitSize() const = 0;
+  // The bytes of a line feed in the input set, as the system's converters write one: "\n" in the sets
+  // built on ASCII, 0A 00 in UTF-16LE, 00 00 00 0A in UTF-32BE, 25 in EBCDIC.
+  [[nodiscard]] virtual std::string_view LineFeed() const = 0;
+  // The bytes of the input set's code unit, which an invalid sequence is skipped by: a line feed's.
+  [[nodiscard]] std::size_t UnitSize() const { return LineFeed().size(); }
   // What stands for an invalid input byte: U+FFFD in the output set, or `?` where the set has none.
   [[nodiscard]] virtual std::string_view Replacement() const = 0;
 };
@@ -56,7 +59,5 @@ std::string InSystemCharset(std::string_view text);
 
 // A character set's name in upper case without '-' and '_', so that "utf8" and "UTF-8" compare equal.
 std::string CanonicalCharsetName(std::string_view name);
-// The bytes of the set's code unit: 2 for UTF-16 of either byte order, else 1.
-std::size_t CodeUnitSize(std::string_view name);
 
 }  // namespace platform

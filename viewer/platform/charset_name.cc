@@ -17,12 +17,4 @@ std::string CanonicalCharsetName(std::string_view name) {
   return canonical;
 }
 
-std::size_t CodeUnitSize(std::string_view name) {
-  const std::string canonical = CanonicalCharsetName(name);
-  return canonical == "UTF16LE" || canonical == "UCS2LE" || canonical == "UTF16BE" || canonical == "UCS2BE" ||
-                 canonical == "UTF16"
-             ? 2
-             : 1;
-}
-
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include "platform/charset_converter.h"
@@ -26,11 +27,11 @@ bool MayBecome(std::span<const char> start, std::string_view bytes) {
 
 }  // namespace
 
+// Learned from the system's converter: what it makes of a line feed.
 LineEnds LineEndsOf(const char* encoding) {
-  if (encoding == nullptr || platform::CodeUnitSize(encoding) == 1) {
-    return {};
-  }
-  return {2, !platform::CanonicalCharsetName(encoding).ends_with("LE")};
+  const std::unique_ptr<platform::CharsetConverter> converter =
+      encoding != nullptr ? platform::OpenConverter(encoding, platform::OutputCharset().c_str()) : nullptr;
+  return converter != nullptr ? LineEnds::Of(converter->LineFeed()) : LineEnds{};
 }
 
 std::optional<TextEncoding> EncodingOfText(const char* asked, std::span<const char> start, bool more) {

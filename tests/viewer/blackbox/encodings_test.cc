@@ -2,6 +2,8 @@
 // UTF-16 counted in whole characters, each new file read by its own mark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string_view>
 #include <tuple>
@@ -92,6 +94,33 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
       return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "ThroughAPipe" : "");
     });
+
+class WideSetTest : public CmdtailTest, public ::testing::WithParamInterface<const char*> {};
+
+// A set whose code unit is wider than a byte, under any name the system knows, has its lines counted
+// by its own line feed, as iconv -f NAME | tail counts them: from the end and from line K, past U+0A05,
+// whose unit holds a byte 0A that ends no line.
+TEST_P(WideSetTest, CountsLinesByItsOwnLineFeed) {
+  Shell(directory_.path(),
+        std::string("printf 'one\\ntwo\\n\\340\\250\\205three\\n' | iconv -t '") + GetParam() + "' >app.log");
+  for (const auto& [lines, shown] :
+       {std::pair{"2", "two\n\xE0\xA8\x85three\n"}, {"+3", "\xE0\xA8\x85three\n"}}) {
+    ChildProcess viewer(
+        {"/usr/bin/env", "LC_ALL=C.UTF-8", CMDTAIL_PATH, "--encoding", GetParam(), "-n", lines, log_});
+    EXPECT_EQ(viewer.WaitForExit(), 0) << viewer.err();
+    EXPECT_EQ(viewer.out(), shown) << "-n " << lines;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, WideSetTest,
+                         ::testing::Values("UTF-32LE", "UTF-32BE", "UTF-32", "UCS-4", "UCS-2",
+                                           "UNICODELITTLE", "UNICODEBIG", "UTF-16LE//IGNORE"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           return name;
+                         });
 
 // A new file after a rotation is read in the encoding of its own mark.
 TEST_F(CmdtailTest, FollowsAUtf16LogAndReadsEachNewFileByItsOwnMark) {

@@ -38,6 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
                       LastLinesCase{"EmptyFile", "", {}, ""},
                       LastLinesCase{"EmptyLines", "\n\n\n\n", {"-n", "3"}, "\n\n\n"},
                       LastLinesCase{"NoLinesAsked", "a\nb\n", {"-n", "0"}, ""},
+                      // Not too long to filter: hidden, and the line before it shown instead (the test's
+                      // marker line is shown too).
+                      LastLinesCase{"FilteredBesideALineOfTheLongestFilteredLength",
+                                    "X1\nX2\nX3\n" + std::string(std::size_t{1024} * 1024, 'a') + "\nX4\n",
+                                    {"-n", "2", "--grep=X", "--grep=marker"},
+                                    "X3\nX4\n"},
                       LastLinesCase{"LinesLongerThanABlock",
                                     "1" + kLongLine + "\n2" + kLongLine + "\n3" + kLongLine,
                                     {"-n", "2"},

@@ -97,13 +97,15 @@ TEST(LineSearches, CountUtf16LineEndsAsWholeCodeUnitsInEitherByteOrder) {
     }
     for (const bool bigEndian : {false, true}) {
       const std::string units = Utf16(text, bigEndian);
+      const LineEnds ends =
+          LineEnds::Of(bigEndian ? std::string_view("\0\n", 2) : std::string_view("\n\0", 2));
       for (std::size_t count : {0, 1, 2, 7}) {
         for (std::size_t blockSize : {2, 6, 64}) {
           const std::size_t readLimit = random() % 2 == 0 ? 3 : SIZE_MAX;
-          ASSERT_EQ(Find(units, count, blockSize, SIZE_MAX, FindLastLinesStart, {2, bigEndian}),
+          ASSERT_EQ(Find(units, count, blockSize, SIZE_MAX, FindLastLinesStart, ends),
                     2 * StartOfLastLinesByScanningForward(text, count))
               << "text \"" << text << "\" count " << count << " block " << blockSize;
-          ASSERT_EQ(Find(units, count, blockSize, readLimit, FindLineStart, {2, bigEndian}),
+          ASSERT_EQ(Find(units, count, blockSize, readLimit, FindLineStart, ends),
                     2 * StartOfLineByScanningForward(text, count))
               << "text \"" << text << "\" line " << count << " block " << blockSize;
         }

@@ -42,8 +42,8 @@ std::string ReplacementIn(const char* to) {
 
 class IconvConverter final : public CharsetConverter {
  public:
-  IconvConverter(iconv_t converter, std::string replacement, std::size_t unitSize)
-      : converter_(converter), replacement_(std::move(replacement)), unitSize_(unitSize) {}
+  IconvConverter(iconv_t converter, std::string replacement, std::string lineFeed)
+      : converter_(converter), replacement_(std::move(replacement)), lineFeed_(std::move(lineFeed)) {}
   ~IconvConverter() override { iconv_close(converter_); }
   IconvConverter(const IconvConverter&) = delete;
   IconvConverter& operator=(const IconvConverter&) = delete;
@@ -74,15 +74,43 @@ class IconvConverter final : public CharsetConverter {
     return out.size() - outLeft;
   }
 
-  [[nodiscard]] std::size_t UnitSize() const override { return unitSize_; }
+  [[nodiscard]] std::string_view LineFeed() const override { return lineFeed_; }
 
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:
   iconv_t converter_;
   std::string replacement_;
-  std::size_t unitSize_;
+  std::string lineFeed_;
 };
+
+// `text`, UTF-8, in the set `to`; empty when it cannot be converted.
+std::string Utf8TextIn(std::string_view text, const char* to) {
+  const iconv_t converter = iconv_open(to, "UTF-8");
+  if (converter == kNoConverter) {
+    return {};
+  }
+  std::string in(text);
+  char* inAt = in.data();
+  std::size_t inLeft = in.size();
+  char out[64];
+  char* outAt = out;
+  std::size_t outLeft = sizeof out;
+  const bool converted = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1) &&
+                         iconv(converter, nullptr, nullptr, &outAt, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(converter);
+  return converted ? std::string(out, outAt) : std::string();
+}
+
+// A line feed as the set writes one: what a second line feed adds to the first, so that a byte order mark
+// or a shift sequence the set writes first is left out. "\n" where the set cannot be written, or gives a
+// unit no line could end in.
+std::string LineFeedIn(const char* set) {
+  const std::string one = Utf8TextIn("\n", set);
+  const std::string two = Utf8TextIn("\n\n", set);
+  const std::size_t width = two.size() - std::min(one.size(), two.size());
+  return width == 1 || width == 2 || width == 4 ? two.substr(one.size()) : "\n";
+}
 
 // glibc's iconv takes a name without a letter or digit before its first '/' (" ", "/", "+") for the
 // locale's set: such a name names none here.
@@ -102,7 +130,7 @@ std::unique_ptr<CharsetConverter> OpenConverter(const char* from, const char* to
   if (converter == kNoConverter) {
     return nullptr;
   }
-  return std::make_unique<IconvConverter>(converter, ReplacementIn(to), CodeUnitSize(from));
+  return std::make_unique<IconvConverter>(converter, ReplacementIn(to), LineFeedIn(from));
 }
 
 std::string OutputCharset() {

@@ -114,7 +114,7 @@ class CodePageConverter final : public CharsetConverter {
   void Reset() override {}
   std::size_t Finish(std::span<char> /*out*/) override { return 0; }
 
-  [[nodiscard]] std::size_t UnitSize() const override { return 1; }
+  [[nodiscard]] std::string_view LineFeed() const override { return "\n"; }
 
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
@@ -238,7 +238,9 @@ class Utf16Converter final : public CharsetConverter {
 
   void Reset() override {}
   std::size_t Finish(std::span<char> /*out*/) override { return 0; }
-  [[nodiscard]] std::size_t UnitSize() const override { return 2; }
+  [[nodiscard]] std::string_view LineFeed() const override {
+    return bigEndian_ ? std::string_view("\0\n", 2) : std::string_view("\n\0", 2);
+  }
   [[nodiscard]] std::string_view Replacement() const override { return replacement_; }
 
  private:
