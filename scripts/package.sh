@@ -8,9 +8,10 @@
 # own folders, and only the processes it started are ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for tree in native windows; do
-  cmake --preset "$tree" >/dev/null
-  cmake --build --preset "$tree" -j "$(nproc)" --target daylog cmdtail >/dev/null
+# A tree already configured is left as it is, as its suites may be running.
+for tree in native:build windows:build-windows; do
+  [ -f "${tree#*:}/CMakeCache.txt" ] || cmake --preset "${tree%%:*}" >/dev/null
+  cmake --build --preset "${tree%%:*}" -j "$(nproc)" --target daylog cmdtail >/dev/null
 done
 
 work=$(mktemp -d /tmp/daylog-package-XXXXXX)
@@ -121,7 +122,7 @@ opens_the_log() {  # project home
   setsid "$1/bin/daylog" "$1" web >"$work/shown" &
   viewers=$!
   wait "$viewers"
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do
     if grep -q "installed and following" "$work/shown"; then
       end_viewer
       return

@@ -52,6 +52,8 @@ for tree in windows native sanitize; do
   step "building the $tree tree"
   cmake --build --preset "$tree" -j "$jobs"
 done
+# The packages need only the native and Windows trees' programs, which are built now.
+start packages scripts/package.sh
 
 step "the native suites, and the Windows executables' under Wine"
 ctest --preset native -j "$jobs"
@@ -62,6 +64,6 @@ step "fuzzing, run meanwhile"
 finish fuzz
 step "static analysis, run meanwhile"
 finish lint
-step "the packages"
-scripts/package.sh
+step "the packages, made meanwhile"
+finish packages
 step "done"

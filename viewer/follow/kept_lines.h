@@ -18,7 +18,7 @@
 class KeptLines {
  public:
   // Only the lines `shown` finds shown count, when it is given; the others are let go as they come.
-  KeptLines(std::size_t count, LineEnds ends, ShownLinesFunction shown = nullptr)
+  KeptLines(std::size_t count, const LineEnds& ends, ShownLinesFunction shown = nullptr)
       : count_(count), ends_(ends), shown_(std::move(shown)) {}
 
   // Throws std::bad_alloc when there is no memory left to keep them in.

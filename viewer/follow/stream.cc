@@ -27,7 +27,7 @@ constexpr int kStreamPauseMilliseconds = 100;
 // Passes over a stream's first lines, whose line ends a read may cut in two (UTF-16's two bytes).
 class LineSkipper {
  public:
-  LineSkipper(std::size_t lines, LineEnds ends) : lines_(lines), ends_(ends) {}
+  LineSkipper(std::size_t lines, const LineEnds& ends) : lines_(lines), ends_(ends) {}
 
   // What is left of the next bytes once the lines are passed over; empty while they are not yet.
   std::span<const char> After(std::span<const char> bytes) {

@@ -16,6 +16,7 @@ Tail::Tail(const std::vector<const char*>& files, const OutputSettings& settings
   // Before the files take the descriptors, so that one is left for a followed name to be opened again.
   platform::HoldReserve();
   for (const char* given : files) {
+    // cppcheck-suppress useStlAlgorithm ; a followed file is made in its place, never copied or moved
     files_.emplace_back(given, run_, waiter_);
   }
 }
@@ -42,7 +43,7 @@ bool Tail::ShowAll(const ShowOptions& options) {
 // again at once, and shows what was appended, until no file is followed or the run ends.
 void Tail::Follow() {
   while (AnyFollowed()) {
-    ShowTitle();
+    RetitleWindow();
     if (!CheckNames() || (!AnyWantsRecheck() && !WaitForChange())) {
       return;
     }
@@ -102,7 +103,7 @@ bool Tail::GoesOn(Step step) {
 }
 
 // "web.20261209, app.log", then " - 3 alerts" (" - 1 alert") once alerts have been raised.
-void Tail::ShowTitle() {
+void Tail::RetitleWindow() {
   std::string title;
   for (const FollowedFile& file : files_) {
     if (file.IsFollowed()) {
@@ -115,7 +116,7 @@ void Tail::ShowTitle() {
   if (title != title_) {
     title_ = title;
     // A console's title shows the names' control characters visibly, as the text is shown.
-    session_.ShowTitle(VisibleText(title, platform::ReadsUtf8(true)));
+    session_.SetTitle(VisibleText(title, platform::ReadsUtf8(true)));
   }
 }
 

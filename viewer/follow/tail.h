@@ -41,7 +41,8 @@ class Tail {
   // Notes what a file's round ended in: a failure makes the status 1. False when the run ends there: a
   // stop, or standard output that cannot be written.
   bool GoesOn(Step step);
-  void ShowTitle();
+  // Titles the console by the followed files and the alerts raised, when that has changed.
+  void RetitleWindow();
   // Shows what is held at the end, closes a colour left open and says whether the run failed.
   int End();
 

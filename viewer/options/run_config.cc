@@ -21,7 +21,7 @@ namespace {
 
 // The encoding asked for, and where it was asked.
 struct AskedEncoding {
-  std::string name;
+  std::string name;  // cppcheck-suppress unusedStructMember
   bool fromEnvironment = false;
 };
 

@@ -18,7 +18,7 @@ ShownLines::ShownLines(const OutputSettings& settings, const TextEncoding& encod
                        const SharedOutput& shared)
     : ShownLines(settings, FormOf(encoding, shared), encoding.lineEnds) {}
 
-ShownLines::ShownLines(const OutputSettings& settings, TextForm form, LineEnds lineEnds)
+ShownLines::ShownLines(const OutputSettings& settings, TextForm form, const LineEnds& lineEnds)
     : filter_(FilterIn(settings, form.decoded)), converter_(std::move(form.converter)), lineEnds_(lineEnds) {}
 
 void ShownLines::Find(std::span<const char> text, std::vector<std::size_t>& starts) {

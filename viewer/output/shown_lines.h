@@ -29,7 +29,7 @@ class ShownLines {
   }
 
  private:
-  ShownLines(const OutputSettings& settings, TextForm form, LineEnds lineEnds);
+  ShownLines(const OutputSettings& settings, TextForm form, const LineEnds& lineEnds);
 
   LineFilter filter_;
   std::unique_ptr<platform::CharsetConverter> converter_;

@@ -33,7 +33,7 @@ class Session {
   // no terminal takes them as bytes.
   bool EnableColour();
   // Titles the console "TEXT - cmdtail" while it follows: the followed names, and the alerts raised.
-  void ShowTitle(const std::string& text);
+  void SetTitle(const std::string& text);
 
  private:
   // What was found, to be put back; per platform.

@@ -24,7 +24,7 @@ Session::~Session() = default;
 
 bool Session::EnableColour() { return true; }  // NOLINT(readability-convert-member-functions-to-static)
 
-void Session::ShowTitle(const std::string& /*text*/) {
+void Session::SetTitle(const std::string& /*text*/) {
 }  // NOLINT(readability-convert-member-functions-to-static)
 
 void FlashUntilInFront() {}

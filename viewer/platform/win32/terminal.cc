@@ -113,7 +113,7 @@ bool Session::EnableColour() {
   return true;
 }
 
-void Session::ShowTitle(const std::string& text) {
+void Session::SetTitle(const std::string& text) {
   if (!OutputIsTerminal()) {
     return;
   }
