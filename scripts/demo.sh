@@ -25,6 +25,11 @@ cleanup() {
   # process, is ended.
   if [ -n "$viewers" ]; then
     kill -- "-$viewers" 2>/dev/null || true
+    # Until the group is gone, ten seconds at most.
+    for _ in $(seq 200); do
+      kill -0 -- "-$viewers" 2>/dev/null || break
+      sleep 0.05
+    done
   fi
   rm -rf -- "$root"
 }
