@@ -45,10 +45,10 @@ step "configuring the test trees"
 for tree in windows native sanitize; do
   cmake --preset "$tree" >/dev/null
 done
-# Static analysis needs only the configured trees' compile commands.
 # Twelve seconds a target: the test command stays within six minutes on two cores; a deeper run is
 # scripts/fuzz.sh SECONDS.
 start fuzz scripts/fuzz.sh 12
+# Static analysis needs only the configured trees' compile commands.
 start lint scripts/lint.sh
 for tree in windows native sanitize; do
   step "building the $tree tree"
