@@ -9,6 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+source scripts/process_group.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$(nproc)" --target daylog cmdtail >/dev/null
 
@@ -21,15 +22,8 @@ cleanup() {
     kill "$writer" 2>/dev/null || true
     wait "$writer" 2>/dev/null || true
   fi
-  # The viewer outlives daylog, in the process group daylog was started in: that group, and no other
-  # process, is ended.
   if [ -n "$viewers" ]; then
-    kill -- "-$viewers" 2>/dev/null || true
-    # Until the group is gone, ten seconds at most.
-    for _ in $(seq 200); do
-      kill -0 -- "-$viewers" 2>/dev/null || break
-      sleep 0.05
-    done
+    end_group "$viewers"
   fi
   rm -rf -- "$root"
 }

@@ -8,6 +8,7 @@
 # own folders, and only the processes it started are ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/process_group.sh
 # A tree already configured is left as it is, as its suites may be running.
 for tree in native:build windows:build-windows; do
   [ -f "${tree#*:}/CMakeCache.txt" ] || cmake --preset "${tree%%:*}" >/dev/null
@@ -107,15 +108,9 @@ findings=$(lintian --fail-on error,warning "build/$deb" 2>&1) ||
   fail "$(printf 'lintian finds faults in %s:\n%s' "$deb" "$findings")"
 echo "package $deb: lintian finds no error and no warning"
 
-# The viewer daylog started, which outlives it in the process group daylog was started in.
 end_viewer() {
   if [ -n "$viewers" ]; then
-    kill -- "-$viewers" 2>/dev/null || true
-    # Until the group is gone, ten seconds at most.
-    for _ in $(seq 200); do
-      kill -0 -- "-$viewers" 2>/dev/null || break
-      sleep 0.05
-    done
+    end_group "$viewers"
     viewers=""
   fi
 }

@@ -58,7 +58,6 @@ Step FollowedFile::Show(const ShowOptions& options, bool followStream) {
     // A stop while waiting to open is a stop like any other.
     return Record(platform::StopRequested() ? Step::kStop : Step::kFail);
   }
-  opened_ = true;
   if (platform::CanSeek(opened)) {
     file_.file = opened;
     id_ = id;
@@ -195,15 +194,12 @@ Step FollowedFile::Idle() {
   return Record(retired == Step::kWait ? StepAfterWrite(out_->Idle()) : retired);
 }
 
+// The retired file's text is older: it ends first.
 Step FollowedFile::End(bool outputFailed) {
-  retired_.End(outputFailed);
-  if (out_ == nullptr) {
-    return Step::kWait;
-  }
-  // Shows what is still held at the end of the input.
-  const Step ended = opened_ && !outputFailed ? StepAfterWrite(out_->EndOfFile()) : Step::kWait;
-  out_->CloseColour();
-  return ended;
+  const Step retired = retired_.End(outputFailed);
+  const bool failed = outputFailed || retired == Step::kOutputFailed;
+  const Step ended = out_ != nullptr ? StepAfterWrite(out_->Finish(failed)) : Step::kWait;
+  return retired == Step::kWait ? ended : retired;
 }
 
 // Until the retired file's time is up, while a day's log may roll over the next local midnight, and

@@ -45,8 +45,7 @@ class FollowedFile {
   Step Idle();
   // How long the next wait may last at most, in milliseconds; negative for no limit.
   [[nodiscard]] int WaitLimit() const;
-  // At the end of the run: shows what the outputs hold back unless the output failed, and closes a
-  // colour left open.
+  // At the end of the run: see TextOutput::Finish, for the retired file's output and the current one.
   Step End(bool outputFailed);
 
  private:
@@ -85,7 +84,6 @@ class FollowedFile {
   platform::ChangeWaiter& waiter_;
   std::size_t watchKey_ = 0;
   Step step_ = Step::kWait;
-  bool opened_ = false;
   // The start's lines have been shown: the lines that come from now on raise alerts.
   bool startShown_ = false;
   // The text's encoding has been told from its start, and the output built for it.

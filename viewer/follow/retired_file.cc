@@ -38,14 +38,8 @@ Step RetiredFile::Close() {
 
 Step RetiredFile::Idle() { return out_ != nullptr ? StepAfterWrite(out_->Idle()) : Step::kWait; }
 
-void RetiredFile::End(bool outputFailed) {
-  if (out_ == nullptr) {
-    return;
-  }
-  if (!outputFailed) {
-    StepAfterWrite(out_->EndOfFile());
-  }
-  out_->CloseColour();
+Step RetiredFile::End(bool outputFailed) {
+  return out_ != nullptr ? StepAfterWrite(out_->Finish(outputFailed)) : Step::kWait;
 }
 
 int RetiredFile::MillisecondsLeft() const {

@@ -34,9 +34,8 @@ class RetiredFile {
   Step Close();
   // Tells its output that a wait begins.
   Step Idle();
-  // At the end of the run: shows what its output holds back unless the output failed, and closes a
-  // colour left open.
-  void End(bool outputFailed);
+  // At the end of the run: see TextOutput::Finish.
+  Step End(bool outputFailed);
   // How long until its time is up, in milliseconds; negative when it is not open.
   [[nodiscard]] int MillisecondsLeft() const;
 

@@ -244,8 +244,7 @@ Step StreamShow::Finish(Step step) {
   if (out_ == nullptr) {
     return step;
   }
-  const Step ended = step == Step::kOutputFailed ? step : StepAfterWrite(out_->EndOfFile());
-  out_->CloseColour();
+  const Step ended = StepAfterWrite(out_->Finish(step == Step::kOutputFailed));
   return ended == Step::kWait || ended == Step::kStop ? step : ended;
 }
 

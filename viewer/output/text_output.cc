@@ -79,10 +79,12 @@ const Patterns* TextOutput::HighlightsFor(bool alerting) const {
   return &(alerting && alerts_ ? settings_.highlightsWithAlerts : settings_.highlights).For(decoded_);
 }
 
-void TextOutput::CloseColour() {
+platform::WriteResult TextOutput::Finish(bool outputFailed) {
+  const platform::WriteResult result = outputFailed ? platform::WriteResult::kWritten : head_->EndOfFile();
   if (colour_ != nullptr) {
     colour_->CloseColour();
   }
+  return result;
 }
 
 platform::WriteResult TextOutput::Header::Write(std::span<const char> bytes) {

@@ -50,8 +50,9 @@ class TextOutput final : public platform::OutputSink {
   [[nodiscard]] const std::string& name() const { return header_.name(); }
   // The start's lines have been shown: the lines that come from now on raise alerts.
   void StartAlerting();
-  // See ColourStage::CloseColour.
-  void CloseColour();
+  // At the end of the run: shows what the stages still hold back (an unfinished last line) unless
+  // standard output failed, and closes a colour a stop left open (see ColourStage::CloseColour).
+  platform::WriteResult Finish(bool outputFailed);
 
   platform::WriteResult Write(std::span<const char> bytes) override { return head_->Write(bytes); }
   platform::WriteResult EndOfFile() override { return head_->EndOfFile(); }
