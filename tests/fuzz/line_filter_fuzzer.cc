@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto findsEveryOccurrence = [&](const Patterns& patterns,
                                         const std::vector<std::string>& plainTexts) {
     std::string scratch;
-    const std::string_view searched = patterns.Searched(text, scratch);
+    const SearchedText searched = patterns.Searched(text, scratch);
     for (std::size_t index = 0; index < plainTexts.size(); ++index) {
       for (std::size_t from = 0;;) {
         const std::size_t found = patterns.Find(index, searched, from).first;

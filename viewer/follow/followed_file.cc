@@ -113,6 +113,10 @@ Step FollowedFile::ShowStart(const ShowOptions& options) {
     return platform::StopRequested() ? std::ptrdiff_t{-1} : platform::ReadAt(file_.file, offset, into);
   };
   const auto end = static_cast<std::uint64_t>(size);
+  const std::uint64_t until = options.follow ? end : std::numeric_limits<std::uint64_t>::max();
+  if (size >= 0 && !options.fromLine && out_->Selects()) {
+    return ShowSelectedStart(readAt, end, until, options.lineCount);
+  }
   std::optional<std::uint64_t> start;
   if (size >= 0 && options.fromLine) {
     start = FindLineStart(readAt, end, options.lineCount, block_, file_.lineEnds);
@@ -125,16 +129,51 @@ Step FollowedFile::ShowStart(const ShowOptions& options) {
     start = FindLastLinesStart(readAt, end, options.lineCount, block_, file_.lineEnds);
   }
   if (!start) {
-    if (platform::StopRequested()) {
-      return Step::kStop;
-    }
-    Report(name_, "cannot read", platform::LastErrorText());
-    return Step::kFail;
+    return StartUnread();
   }
   file_.offset = std::max(file_.offset, *start);
   // When following, what is appended meanwhile comes after the start, as the following's first lines.
-  return ShowToEnd(file_, false, block_, *out_, name_,
-                   options.follow ? end : std::numeric_limits<std::uint64_t>::max());
+  return ShowToEnd(file_, false, block_, *out_, name_, until);
+}
+
+Step FollowedFile::StartUnread() const {
+  if (platform::StopRequested()) {
+    return Step::kStop;
+  }
+  Report(name_, "cannot read", platform::LastErrorText());
+  return Step::kFail;
+}
+
+// The last records that the output's selection shows, as it decides them going forward: the text is read
+// from a few times as many lines back as are asked for, and again from eight times further back for as
+// long as what comes before could still change them, up to its start. Each try reads about as much as
+// all those before it, so the whole costs a small multiple of the text the last one reads.
+Step FollowedFile::ShowSelectedStart(const ReadAtFunction& readAt, std::uint64_t end, std::uint64_t until,
+                                     std::size_t count) {
+  // Without following, the text's last record is whole at its end.
+  const bool ended = until != end;
+  const Selection& selection = run_.settings.selection;
+  const std::uint64_t textStart = file_.offset;
+  constexpr std::size_t kMostLinesBack = std::numeric_limits<std::size_t>::max() / 8;
+  std::size_t linesBack = 4 * std::min(kMostLinesBack / 4, count + selection.before + selection.after + 1);
+  for (;;) {
+    const std::optional<std::uint64_t> start = FindLastLinesStart(readAt, end, linesBack, block_, file_.lineEnds);
+    if (!start) {
+      return StartUnread();
+    }
+    file_.offset = std::max(textStart, *start);
+    out_ = OutputFor(encoding_);
+    out_->KeepLast(count, file_.offset == textStart);
+    const Step step = ShowToEnd(file_, false, block_, *out_, name_, until);
+    if (step != Step::kWait) {
+      return step;
+    }
+    if (*start <= textStart || out_->KeptExactly()) {
+      break;
+    }
+    linesBack = std::min(kMostLinesBack, linesBack) * 8;
+  }
+  return StepAfterWrite(out_->ShowKept(ended));
 }
 
 std::unique_ptr<TextOutput> FollowedFile::OutputFor(const TextEncoding& encoding) const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "follow/day_rollover.h"
+#include "follow/last_lines.h"
 #include "follow/retired_file.h"
 #include "follow/show_options.h"
 #include "follow/shown_file.h"
@@ -55,6 +56,10 @@ class FollowedFile {
   Step CatchUpText();
   // The last lines, or those from line K.
   Step ShowStart(const ShowOptions& options);
+  // Says why the start could not be read, unless a stop ended the reading.
+  Step StartUnread() const;
+  Step ShowSelectedStart(const ReadAtFunction& readAt, std::uint64_t end, std::uint64_t until,
+                         std::size_t count);
   // Reads the start of the file for its encoding and builds the output for its text; false while the
   // file is too short yet to tell, when `more` may come.
   bool BeginText(bool more);

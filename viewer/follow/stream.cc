@@ -173,7 +173,7 @@ Step StreamShow::BeginText(std::string& rest, bool& ended) {
     if (const auto encoding =
             EncodingOfText(run_.settings.Encoding(), readSoFar, !ended && have < start.size())) {
       out_ = std::make_unique<TextOutput>(run_, file_, name_, *encoding, false);
-      if (run_.settings.Filters()) {
+      if (run_.settings.Filters() && !out_->Selects()) {
         shown_.emplace(run_.settings, *encoding, run_.shared);
       }
       lineEnds_ = encoding->lineEnds;
@@ -207,16 +207,29 @@ Step StreamShow::ShowLastLines(const ShowOptions& options, std::string_view firs
 }
 
 // Without following, the last lines are those at the end of the input; when following, those that have
-// arrived when it first pauses, as a file's are those it holds when following starts.
+// arrived when it first pauses, as a file's are those it holds when following starts. Where the output
+// chooses lines as the text goes, it keeps the last ones itself.
 Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_view first, bool ended) {
-  KeptLines kept(options.lineCount, lineEnds_, shown_ ? shown_->AsFunction() : nullptr);
-  kept.Add(first);
+  std::optional<KeptLines> kept;
+  if (out_->Selects()) {
+    out_->KeepLast(options.lineCount, true);
+  } else {
+    kept.emplace(options.lineCount, lineEnds_, shown_ ? shown_->AsFunction() : nullptr);
+  }
+  const auto take = [&](std::span<const char> bytes) {
+    if (kept) {
+      kept->Add(bytes);
+      return Step::kWait;
+    }
+    return Write(bytes);
+  };
+  Step step = take(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
-  while (!ended) {
+  while (!ended && step == Step::kWait) {
     std::size_t count = 0;
     const platform::StreamRead read = platform::ReadStream(stream_, block_, pause, count);
     if (read == platform::StreamRead::kData) {
-      kept.Add({block_.data(), count});
+      step = take(block_.first(count));
       continue;
     }
     if (read == platform::StreamRead::kFailed) {
@@ -230,10 +243,13 @@ Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_vi
       break;
     }
   }
-  const std::vector<std::span<const char>> pieces = kept.Lines();
-  Step step = Step::kWait;
-  for (auto piece = pieces.begin(); piece != pieces.end() && step == Step::kWait; ++piece) {
-    step = Write(*piece);
+  if (!kept) {
+    step = step == Step::kWait ? StepAfterWrite(out_->ShowKept(ended)) : step;
+  } else {
+    const std::vector<std::span<const char>> pieces = kept->Lines();
+    for (auto piece = pieces.begin(); piece != pieces.end() && step == Step::kWait; ++piece) {
+      step = Write(*piece);
+    }
   }
   return ended && step == Step::kWait ? Step::kEnded : step;
 }

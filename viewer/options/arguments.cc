@@ -95,7 +95,7 @@ class Reader {
     if (!option.value.empty() && (value = ValueOf(given, attached)) == nullptr) {
       return;
     }
-    if (std::string refusal = option.set(arguments_, value, settingsLine_ > 0); !refusal.empty()) {
+    if (std::string refusal = option.set(arguments_, value, settingsLine_); !refusal.empty()) {
       Refuse(std::move(refusal));
       return;
     }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "text/level.h"
 
 inline constexpr std::size_t kDefaultLineCount = 10;
 
@@ -14,6 +17,8 @@ enum class ColourMode { kAuto, kAlways, kNever };
 struct OptionTexts {
   std::vector<std::string> texts;
   bool fromSettings = false;
+  // The settings file's line of each text; 0 for the command line.
+  std::vector<std::size_t> lines;
 };
 
 struct Arguments {
@@ -41,6 +46,17 @@ struct Arguments {
   // Texts whose lines, arriving while cmdtail follows, raise an alert on a terminal.
   OptionTexts alerts;
   bool ignoreCase = false;
+  // The texts are regular expressions.
+  bool regex = false;
+  // The context shown around each shown line (or record), when asked for: -A and -B, else -C.
+  std::optional<std::size_t> afterContext;
+  std::optional<std::size_t> beforeContext;
+  std::optional<std::size_t> context;
+  // Lines are filtered in whole records, which start at a line --record-start's expression matches (its
+  // one text), else at a line that begins with a date or a time.
+  bool records = false;
+  OptionTexts recordStart;
+  std::optional<Level> level;
   // --no-config: the settings file is not read.
   bool settings = true;
   // Empty when the options were understood; otherwise what is wrong with them, as one line.

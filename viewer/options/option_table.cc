@@ -27,7 +27,7 @@ bool ParseCount(const char* text, std::size_t& count) {
   return true;
 }
 
-std::string SetLines(Arguments& a, const char* value, bool /*fromSettings*/) {
+std::string SetLines(Arguments& a, const char* value, std::size_t /*settingsLine*/) {
   a.fromLine = *value == '+';
   return ParseCount(a.fromLine ? value + 1 : value, a.lineCount) ? ""
                                                                  : std::string("invalid line count ") + value;
@@ -36,7 +36,7 @@ std::string SetLines(Arguments& a, const char* value, bool /*fromSettings*/) {
 // The values of --color, in the order of ColourMode's.
 constexpr std::array<std::string_view, 3> kColourModes{"auto", "always", "never"};
 
-std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
+std::string SetColour(Arguments& a, const char* value, std::size_t /*settingsLine*/) {
   const auto* found = std::find(kColourModes.begin(), kColourModes.end(), std::string_view(value));
   if (found != kColourModes.end()) {
     a.colour = static_cast<ColourMode>(found - kColourModes.begin());
@@ -47,7 +47,8 @@ std::string SetColour(Arguments& a, const char* value, bool /*fromSettings*/) {
 
 // The settings file's encoding is looked at as its line is read, so that a fault names the line; the
 // command line's and the environment's are looked at once the run has chosen one.
-std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
+std::string SetEncoding(Arguments& a, const char* value, std::size_t settingsLine) {
+  const bool fromSettings = settingsLine > 0;
   if (fromSettings && platform::OpenConverter(value, platform::OutputCharset().c_str()) == nullptr) {
     return std::string("unknown encoding ") + value;
   }
@@ -57,8 +58,9 @@ std::string SetEncoding(Arguments& a, const char* value, bool fromSettings) {
 
 // The command line's first text for an option replaces those of the settings.
 template <OptionTexts Arguments::*texts>
-std::string AddText(Arguments& a, const char* value, bool fromSettings) {
+std::string AddText(Arguments& a, const char* value, std::size_t settingsLine) {
   OptionTexts& taken = a.*texts;
+  const bool fromSettings = settingsLine > 0;
   if (taken.fromSettings && !fromSettings) {
     taken = {};
   }
@@ -66,12 +68,35 @@ std::string AddText(Arguments& a, const char* value, bool fromSettings) {
     taken.fromSettings = fromSettings;
   }
   taken.texts.emplace_back(value);
+  taken.lines.push_back(settingsLine);
   return {};
+}
+
+// An option of one text: the last one given holds.
+template <OptionTexts Arguments::*text>
+std::string SetText(Arguments& a, const char* value, std::size_t settingsLine) {
+  a.*text = {};
+  return AddText<text>(a, value, settingsLine);
+}
+
+template <std::optional<std::size_t> Arguments::*count>
+std::string SetCount(Arguments& a, const char* value, std::size_t /*settingsLine*/) {
+  std::size_t parsed = 0;
+  if (!ParseCount(value, parsed)) {
+    return std::string("invalid context length ") + value;
+  }
+  a.*count = parsed;
+  return {};
+}
+
+std::string SetLevel(Arguments& a, const char* value, std::size_t /*settingsLine*/) {
+  a.level = LevelNamed(value);
+  return a.level ? "" : std::string("invalid --level value ") + value + " (TRACE, DEBUG, INFO, NOTICE, WARN, ERROR or FATAL)";
 }
 
 // A switch: sets `member` to `to`.
 template <auto member, auto to>
-std::string Set(Arguments& a, const char* /*value*/, bool /*fromSettings*/) {
+std::string Set(Arguments& a, const char* /*value*/, std::size_t /*settingsLine*/) {
   a.*member = to;
   return {};
 }
@@ -80,7 +105,7 @@ using Headers = Arguments::Headers;
 
 // Undoes -q or -v: the headers are shown as by default again, unless the other one set them.
 template <Headers undone>
-std::string UndoHeaders(Arguments& a, const char* /*value*/, bool /*fromSettings*/) {
+std::string UndoHeaders(Arguments& a, const char* /*value*/, std::size_t /*settingsLine*/) {
   if (a.headers == undone) {
     a.headers = Headers::kSeveralFiles;
   }
@@ -134,6 +159,27 @@ constexpr std::array kOptions{
            Set<&Arguments::ignoreCase, true>},
     Option{"no-ignore-case", "", "", "undo --ignore-case: match TEXT in its own letter case",
            OptionPlace::kAnywhere, Set<&Arguments::ignoreCase, false>},
+    Option{"regex", "E", "", "every TEXT is a regular expression (RE2's syntax), matched against each line",
+           OptionPlace::kAnywhere, Set<&Arguments::regex, true>},
+    Option{"no-regex", "", "", "undo --regex: every TEXT is a fixed string", OptionPlace::kAnywhere,
+           Set<&Arguments::regex, false>},
+    Option{"after-context", "A", "N", "also show the N lines after each line a filter shows",
+           OptionPlace::kAnywhere, SetCount<&Arguments::afterContext>},
+    Option{"before-context", "B", "N", "also show the N lines before each line a filter shows",
+           OptionPlace::kAnywhere, SetCount<&Arguments::beforeContext>},
+    Option{"context", "C", "N", "-A N and -B N, where they are not given", OptionPlace::kAnywhere,
+           SetCount<&Arguments::context>},
+    Option{"records", "", "", "filter, colour and count whole records: a line beginning with a date or a\n"
+           "time starts one, and the lines after it (a stack trace) belong to it",
+           OptionPlace::kAnywhere, Set<&Arguments::records, true>},
+    Option{"no-records", "", "", "undo --records: filter single lines", OptionPlace::kAnywhere,
+           Set<&Arguments::records, false>},
+    Option{"record-start", "", "RE", "with --records, a line matching the regular expression RE starts a record",
+           OptionPlace::kAnywhere, SetText<&Arguments::recordStart>},
+    Option{"level", "", "LEVEL",
+           "show only lines at LEVEL or above: TRACE, DEBUG, INFO, NOTICE, WARN, ERROR or FATAL;\n"
+           "a line without a level word goes with the line before it",
+           OptionPlace::kAnywhere, SetLevel, kLevelNames},
     Option{"no-config", "", "", "do not read the settings file (see below)", kCommandLineOnly,
            Set<&Arguments::settings, false>},
     Option{"help", "", "", "show this help and end", kCommandLineOnly,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,8 +24,8 @@ struct Option {
   std::string_view help;
   OptionPlace place = OptionPlace::kAnywhere;
   // Sets what the option stands for from its value (none for a switch), which came from the settings
-  // file when `fromSettings`; returns why the value is refused, or nothing.
-  std::string (*set)(Arguments& arguments, const char* value, bool fromSettings) = nullptr;
+  // file's line `settingsLine` (0: the command line); returns why the value is refused, or nothing.
+  std::string (*set)(Arguments& arguments, const char* value, std::size_t settingsLine) = nullptr;
   // The values it takes, where they are a fixed few, for the shell's completion; else none.
   std::span<const std::string_view> choices = {};
 };

@@ -40,9 +40,13 @@ std::optional<AskedEncoding> EncodingOf(const Arguments& arguments) {
   return std::nullopt;
 }
 
+// Where a record starts by default: at a line that begins, after an optional "[", with a date
+// (2026-12-10, 2026/12/10, 2026.12.10, 20261210, "12-10 ") or a time (13:45:01).
+constexpr const char* kDatedLine = R"(^\[?(?:\d{4}[-/.]\d{2}[-/.]\d{2}|\d{8}|\d{2}-\d{2} |\d{1,2}:\d{2}:\d{2}))";
+
 // Repeatable options' texts, one option's after another's, each from the set it was given in, compiled
 // for the set `to`.
-Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool ignoreCase,
+Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool ignoreCase, Patterns::Syntax syntax,
                     const std::string& to) {
   std::vector<std::optional<std::string>> texts;
   for (const OptionTexts* given : options) {
@@ -50,20 +54,21 @@ Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool igno
     std::transform(given->texts.begin(), given->texts.end(), std::back_inserter(texts),
                    [&](const std::string& text) { return TextIn(text, from.c_str(), to.c_str()); });
   }
-  return {std::move(texts), ignoreCase, platform::CanonicalCharsetName(to) == "UTF8"};
+  return {std::move(texts), ignoreCase, platform::CanonicalCharsetName(to) == "UTF8", syntax};
 }
 
 // The texts in both forms of a file's text; in one where the output's set is the system's.
-TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool ignoreCase) {
+TextPatterns PatternsOf(std::initializer_list<const OptionTexts*> options, bool ignoreCase,
+                        Patterns::Syntax syntax) {
   if (std::all_of(options.begin(), options.end(),
                   [](const OptionTexts* given) { return given->texts.empty(); })) {
     return {};
   }
   const std::string output = platform::OutputCharset();
   const std::string system = platform::SystemCharset();
-  TextPatterns patterns{PatternsIn(options, ignoreCase, output), std::nullopt};
+  TextPatterns patterns{PatternsIn(options, ignoreCase, syntax, output), std::nullopt};
   if (platform::CanonicalCharsetName(output) != platform::CanonicalCharsetName(system)) {
-    patterns.raw = PatternsIn(options, ignoreCase, system);
+    patterns.raw = PatternsIn(options, ignoreCase, syntax, system);
   }
   return patterns;
 }
@@ -124,6 +129,23 @@ std::optional<Arguments> ReadArguments(int argc, char* argv[]) {
   return arguments;
 }
 
+// Says which expression of the option could not be compiled, and why; false then.
+bool ExpressionsCompiled(const TextPatterns& patterns, const OptionTexts& given) {
+  for (const Patterns* form : {&patterns.decoded, patterns.raw ? &*patterns.raw : nullptr}) {
+    if (const auto fault = form == nullptr ? std::nullopt : form->Fault()) {
+      const auto& [index, reason] = *fault;
+      const std::string what = "invalid regular expression '" + given.texts[index] + "': " + reason;
+      if (given.lines[index] > 0) {
+        ReportSettingsFault(given.lines[index], what);
+      } else {
+        Say(VisibleText(what, true, true));
+      }
+      return false;
+    }
+  }
+  return true;
+}
+
 bool WantsColour(ColourMode mode, platform::Session& session) {
   if (mode == ColourMode::kNever) {
     return false;
@@ -161,6 +183,22 @@ RunConfig::Action ActionOf(Arguments::Action action) {
   return RunConfig::Action::kShow;
 }
 
+// Context, records and levels as the options ask for them; false after saying why the record start's
+// expression cannot be used.
+bool SelectFrom(const Arguments& arguments, Selection& selection) {
+  selection.after = arguments.afterContext.value_or(arguments.context.value_or(0));
+  selection.before = arguments.beforeContext.value_or(arguments.context.value_or(0));
+  selection.separated = arguments.afterContext || arguments.beforeContext || arguments.context;
+  selection.level = arguments.level;
+  if (!arguments.records) {
+    return true;
+  }
+  const OptionTexts dated{{kDatedLine}, true, {0}};
+  const OptionTexts& start = arguments.recordStart.texts.empty() ? dated : arguments.recordStart;
+  selection.recordStart = PatternsOf({&start}, arguments.ignoreCase, Patterns::Syntax::kExpressions);
+  return ExpressionsCompiled(*selection.recordStart, start);
+}
+
 }  // namespace
 
 std::optional<RunConfig> ResolveRun(int argc, char* argv[], platform::Session& session) {
@@ -192,11 +230,21 @@ std::optional<RunConfig> ResolveRun(int argc, char* argv[], platform::Session& s
   output.colour = WantsColour(arguments->colour, session);
   output.visible = !arguments->raw && platform::OutputIsTerminal();
   output.headers = WantsHeaders(*arguments);
-  output.highlights = PatternsOf({&arguments->highlights}, ignoreCase);
-  output.greps = PatternsOf({&arguments->greps}, ignoreCase);
-  output.excludes = PatternsOf({&arguments->excludes}, ignoreCase);
-  output.alerts = PatternsOf({&arguments->alerts}, ignoreCase);
-  output.highlightsWithAlerts = PatternsOf({&arguments->highlights, &arguments->alerts}, ignoreCase);
+  const Patterns::Syntax syntax = arguments->regex ? Patterns::Syntax::kExpressions : Patterns::Syntax::kFixed;
+  const std::pair<TextPatterns*, const OptionTexts*> options[] = {{&output.highlights, &arguments->highlights},
+                                                                   {&output.greps, &arguments->greps},
+                                                                   {&output.excludes, &arguments->excludes},
+                                                                   {&output.alerts, &arguments->alerts}};
+  for (const auto& [patterns, given] : options) {
+    *patterns = PatternsOf({given}, ignoreCase, syntax);
+    if (!ExpressionsCompiled(*patterns, *given)) {
+      return std::nullopt;
+    }
+  }
+  output.highlightsWithAlerts = PatternsOf({&arguments->highlights, &arguments->alerts}, ignoreCase, syntax);
+  if (!SelectFrom(*arguments, output.selection)) {
+    return std::nullopt;
+  }
   // Alerts are the terminal's: into a pipe or a file the bytes stay the log's.
   run.alerting = arguments->follow && !output.alerts.empty() && platform::OutputIsTerminal();
   return run;

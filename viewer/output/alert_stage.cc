@@ -28,6 +28,14 @@ platform::WriteResult AlertStage::PutLines(std::string_view lines) {
   if (!armed_) {
     return platform::WriteResult::kWritten;
   }
+  if (recordStart_ != nullptr) {
+    while (!lines.empty()) {
+      const std::size_t end = std::min(lines.find('\n'), lines.size());
+      CountAlertOf(lines.substr(0, end));
+      lines.remove_prefix(std::min(end + 1, lines.size()));
+    }
+    return platform::WriteResult::kWritten;
+  }
   alertLines_.ForEachShownRun(lines, [&](std::size_t start, std::size_t end) {
     const std::string_view run = lines.substr(start, end - start);
     alerts_ +=
@@ -44,5 +52,19 @@ void AlertStage::TooLong(std::string_view start) {
   if (!std::exchange(noted_, true)) {
     notes_.Note("a line longer than 1 MiB is searched for alerts in its first 1 MiB");
   }
-  alerts_ += alertLines_.Shows(start) ? 1 : 0;
+  if (recordStart_ != nullptr) {
+    CountAlertOf(start);
+  } else {
+    alerts_ += alertLines_.Shows(start) ? 1 : 0;
+  }
+}
+
+void AlertStage::CountAlertOf(std::string_view line) {
+  if (recordStart_->FoundIn(line)) {
+    recordAlerted_ = false;
+  }
+  if (!recordAlerted_ && alertLines_.Shows(line)) {
+    recordAlerted_ = true;
+    ++alerts_;
+  }
 }

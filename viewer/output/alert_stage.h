@@ -19,10 +19,16 @@ inline constexpr std::size_t kLongestAlertLine = std::size_t{1024} * 1024;
 // until its end comes, up to kLongestAlertLine; a longer line is judged by its start, noted once.
 class AlertStage final : public platform::OutputSink, HeldLine::Receiver {
  public:
-  // `alertLines` shows the lines that hold an alert's text; `armed`: the start's lines have gone on.
-  AlertStage(const LineFilter& alertLines, Alarm& alarm, NoteSink& notes, bool armed,
-             platform::OutputSink& next)
-      : alertLines_(alertLines), alarm_(alarm), notes_(notes), next_(next), armed_(armed) {}
+  // `alertLines` shows the lines that hold an alert's text; `armed`: the start's lines have gone on. With
+  // `recordStart`, a record raises one alert however many of its lines hold an alert's text.
+  AlertStage(const LineFilter& alertLines, const Patterns* recordStart, Alarm& alarm, NoteSink& notes,
+             bool armed, platform::OutputSink& next)
+      : alertLines_(alertLines),
+        recordStart_(recordStart),
+        alarm_(alarm),
+        notes_(notes),
+        next_(next),
+        armed_(armed) {}
 
   // The lines gone on so far were the start's; those that end from now on raise alerts.
   void Arm() { armed_ = true; }
@@ -44,7 +50,13 @@ class AlertStage final : public platform::OutputSink, HeldLine::Receiver {
   // Rings for the alerts counted, once the bytes that raise them went on.
   platform::WriteResult RaiseAfter(platform::WriteResult written);
 
+  // Counts a line's alert, once for its record when there are records.
+  void CountAlertOf(std::string_view line);
+
   const LineFilter& alertLines_;
+  const Patterns* recordStart_;
+  // The record under way has raised its alert.
+  bool recordAlerted_ = false;
   Alarm& alarm_;
   NoteSink& notes_;
   platform::OutputSink& next_;

@@ -65,8 +65,8 @@ std::string_view ColourOf(std::string_view text) {
 
 }  // namespace
 
-ColourStage::ColourStage(const Patterns* highlights, platform::OutputSink& next)
-    : highlights_(highlights), held_(kHeldLimit, *this), out_(next) {}
+ColourStage::ColourStage(const Patterns* highlights, const Patterns* recordStart, platform::OutputSink& next)
+    : highlights_(highlights), recordStart_(recordStart), held_(kHeldLimit, *this), out_(next) {}
 
 platform::WriteResult ColourStage::Write(std::span<const char> bytes) {
   const platform::WriteResult result = held_.Take({bytes.data(), bytes.size()});
@@ -114,7 +114,11 @@ platform::WriteResult ColourStage::PutLine(std::string_view line) {
   if (text.ends_with('\r')) {
     text.remove_suffix(1);
   }
-  const std::string_view colour = ColourOf(text);
+  // The line "--" between groups of records is a record of its own.
+  if (recordStart_ == nullptr || text == "--" || recordStart_->FoundIn(text)) {
+    recordColour_ = ColourOf(text);
+  }
+  const std::string_view colour = recordColour_;
   const bool highlighted = highlights_ != nullptr && highlights_->FoundIn(text);
   if (colour.empty() && !highlighted) {
     return Put(line);
@@ -135,7 +139,7 @@ platform::WriteResult ColourStage::PutLine(std::string_view line) {
 // given, as grep --color does: every occurrence that no earlier-coloured one overlaps. Each text's next
 // occurrence is looked for again only once the coloured ones have passed its start.
 platform::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
-  const std::string_view searched = highlights_->Searched(text, folded_);
+  const SearchedText searched = highlights_->Searched(text, folded_);
   nextOccurrences_.resize(highlights_->size());
   for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
     nextOccurrences_[pattern] = highlights_->Find(pattern, searched, 0);
@@ -145,10 +149,11 @@ platform::WriteResult ColourStage::PutHighlighted(std::string_view text, std::st
     std::size_t best = nextOccurrences_.size();
     for (std::size_t pattern = 0; pattern < nextOccurrences_.size(); ++pattern) {
       auto& [at, length] = nextOccurrences_[pattern];
-      if (at != std::string_view::npos && at < shown) {
-        std::tie(at, length) = highlights_->Find(pattern, searched, shown);
+      // An empty match colours nothing: the expression's next match is looked for after it.
+      while (at != std::string_view::npos && (at < shown || length == 0)) {
+        std::tie(at, length) = highlights_->Find(pattern, searched, at < shown ? shown : at + 1);
       }
-      if (at != std::string_view::npos && length > 0 &&
+      if (at != std::string_view::npos &&
           (best == nextOccurrences_.size() || at < nextOccurrences_[best].first ||
            (at == nextOccurrences_[best].first && length > nextOccurrences_[best].second))) {
         best = pattern;

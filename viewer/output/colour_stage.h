@@ -20,8 +20,9 @@
 // goes on uncoloured.
 class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
  public:
-  // `highlights` are the texts to highlight, in the form of the text that comes; none when null.
-  ColourStage(const Patterns* highlights, platform::OutputSink& next);
+  // `highlights` are the texts to highlight, in the form of the text that comes; none when null. With
+  // `recordStart`, a line that does not start a record takes the colour of the record's first line.
+  ColourStage(const Patterns* highlights, const Patterns* recordStart, platform::OutputSink& next);
 
   // The texts to highlight from now on.
   void UseHighlights(const Patterns* highlights) { highlights_ = highlights; }
@@ -53,6 +54,9 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
 
   const Patterns* highlights_ = nullptr;
+  const Patterns* recordStart_ = nullptr;
+  // The colour of the record under way.
+  std::string_view recordColour_;
   std::string folded_;
   // Each highlighted text's next occurrence in the line, and its length; kept between lines.
   std::vector<std::pair<std::size_t, std::size_t>> nextOccurrences_;

@@ -23,7 +23,7 @@ bool LineFilter::ForEachShownRun(std::string_view text,
                                  const std::function<bool(std::size_t start, std::size_t end)>& run) const {
   const bool grepping = !greps_.empty();
   const Patterns& searched = grepping ? greps_ : excludes_;
-  const std::string_view folded = searched.Searched(text, folded_);
+  const SearchedText folded = searched.Searched(text, folded_);
   std::vector<std::size_t> nextMatch(searched.size());
   for (std::size_t index = 0; index < searched.size(); ++index) {
     nextMatch[index] = searched.Find(index, folded, 0).first;
@@ -54,7 +54,7 @@ bool LineFilter::ForEachShownRun(std::string_view text,
     if (match == kNone) {
       break;
     }
-    const auto [start, end] = LineAround(folded, match);
+    const auto [start, end] = LineAround(text, match);
     std::string_view line = text.substr(start, end - start);
     line.remove_suffix(line.ends_with('\n') ? 1 : 0);
     // Without grep patterns, what lies between excluded lines is shown, and the line itself is not.

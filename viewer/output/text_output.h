@@ -12,6 +12,7 @@
 #include "output/line_filter.h"
 #include "output/note_sink.h"
 #include "output/output_settings.h"
+#include "output/select_stage.h"
 #include "output/shared_output.h"
 #include "output/visible_stage.h"
 #include "platform/charset_converter.h"
@@ -36,7 +37,7 @@ struct TextForm {
 TextForm FormOf(const TextEncoding& encoding, const SharedOutput& shared);
 
 // One text's way to standard output, built when the text begins (a file's start, its new start after a
-// truncation, the file that takes its name, the next day's log): raw -> decode -> filter -> alert -> make
+// truncation, the file that takes its name, the next day's log): raw -> decode -> filter or select -> alert -> make
 // visible -> colour -> header -> write. A stage that is not asked for is left out, so without any the
 // bytes go straight out. The stages' notes are said under the file's name.
 class TextOutput final : public platform::OutputSink {
@@ -50,6 +51,12 @@ class TextOutput final : public platform::OutputSink {
   [[nodiscard]] const std::string& name() const { return header_.name(); }
   // The start's lines have been shown: the lines that come from now on raise alerts.
   void StartAlerting();
+  // Whether lines are chosen as a whole text goes (see SelectStage); then the start's last records can be
+  // kept until they are known, as SelectStage keeps them.
+  [[nodiscard]] bool Selects() const { return select_ != nullptr; }
+  void KeepLast(std::size_t count, bool atTextStart) { select_->KeepLast(count, atTextStart); }
+  [[nodiscard]] bool KeptExactly() const { return select_->KeptExactly(); }
+  platform::WriteResult ShowKept(bool ended) { return select_->ShowKept(ended); }
   // At the end of the run: shows what the stages still hold back (an unfinished last line) unless
   // standard output failed, and closes a colour a stop left open (see ColourStage::CloseColour).
   platform::WriteResult Finish(bool outputFailed);
@@ -97,6 +104,8 @@ class TextOutput final : public platform::OutputSink {
   FileNotes notes_;
   Header header_;
   LineFilter filter_;
+  const Patterns* recordStart_;
+  SelectionRules selectionRules_;
   // The lines that hold an alert's text.
   LineFilter alertLines_;
   platform::OutputSink* head_ = &header_;
@@ -104,5 +113,6 @@ class TextOutput final : public platform::OutputSink {
   std::unique_ptr<VisibleStage> visible_;
   std::unique_ptr<AlertStage> alert_;
   std::unique_ptr<FilterStage> filterStage_;
+  std::unique_ptr<SelectStage> select_;
   std::unique_ptr<DecodeStage> decode_;
 };

@@ -5,6 +5,7 @@
 
 #include "text/ascii.h"
 #include "text/case_fold.h"
+#include "text/expressions.h"
 
 namespace {
 
@@ -62,8 +63,18 @@ std::vector<std::size_t> BordersOf(std::string_view pattern) {
 
 }  // namespace
 
-Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8)
+Patterns::Patterns() = default;
+Patterns::~Patterns() = default;
+Patterns::Patterns(Patterns&&) noexcept = default;
+Patterns& Patterns::operator=(Patterns&&) noexcept = default;
+
+Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8, Syntax syntax)
     : ignoreCase_(ignoreCase), utf8_(utf8) {
+  if (syntax == Syntax::kExpressions) {
+    findable_.assign(texts.size(), true);
+    expressions_ = std::make_unique<Expressions>(texts, ignoreCase, utf8);
+    return;
+  }
   for (std::optional<std::string>& given : texts) {
     findable_.push_back(given.has_value());
     texts_.push_back(std::move(given).value_or(std::string()));
@@ -86,8 +97,19 @@ Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCas
   plans_.resize(texts_.size());
 }
 
-std::pair<std::size_t, std::size_t> Patterns::Find(std::size_t index, std::string_view text,
+std::optional<std::pair<std::size_t, std::string>> Patterns::Fault() const {
+  if (expressions_ == nullptr || !expressions_->fault()) {
+    return std::nullopt;
+  }
+  return std::pair(expressions_->fault()->index, expressions_->fault()->reason);
+}
+
+std::pair<std::size_t, std::size_t> Patterns::Find(std::size_t index, SearchedText searched,
                                                    std::size_t from) const {
+  if (expressions_ != nullptr) {
+    return expressions_->Find(index, searched, from);
+  }
+  const std::string_view text = searched.folded;
   const std::string& pattern = texts_[index];
   if (!findable_[index] || from > text.size() || pattern.size() > text.size() - from) {
     return {kNone, 0};
@@ -206,8 +228,8 @@ void Patterns::Learn(std::string_view window) const {
 
 bool Patterns::FoundIn(std::string_view text) const {
   std::string scratch;
-  const std::string_view searched = Searched(text, scratch);
-  for (std::size_t index = 0; index < texts_.size(); ++index) {
+  const SearchedText searched = Searched(text, scratch);
+  for (std::size_t index = 0; index < size(); ++index) {
     if (Find(index, searched, 0).first != std::string_view::npos) {
       return true;
     }
@@ -215,7 +237,12 @@ bool Patterns::FoundIn(std::string_view text) const {
   return false;
 }
 
-std::string_view Patterns::Searched(std::string_view text, std::string& scratch) const {
+SearchedText Patterns::Searched(std::string_view text, std::string& scratch) const {
+  if (expressions_ != nullptr) {
+    const Patterns* atoms = expressions_->atoms();
+    expressions_->Forget();
+    return atoms == nullptr ? SearchedText(text) : SearchedText(text, atoms->Searched(text, scratch).folded);
+  }
   if (!ignoreCase_) {
     return text;
   }
@@ -228,5 +255,5 @@ std::string_view Patterns::Searched(std::string_view text, std::string& scratch)
   if (utf8_ && !asciiOnly_) {
     FoldUtf8Characters(folded);
   }
-  return {folded.data(), folded.size()};
+  return {text, std::string_view(folded.data(), folded.size())};
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,36 +12,56 @@
 #include <utility>
 #include <vector>
 
+class Expressions;
+
+// A text as it is searched: itself, and as long a copy with its case folded where case is ignored (the
+// same text otherwise), at the same offsets.
+struct SearchedText {
+  SearchedText(std::string_view itself) : text(itself), folded(itself) {}  // NOLINT: a text unfolded
+  SearchedText(std::string_view itself, std::string_view foldedCopy) : text(itself), folded(foldedCopy) {}
+  std::string_view text;
+  std::string_view folded;
+};
+
 // Fixed strings to find in text. Each pattern's byte that the text searched holds least often is looked
 // for with the C library's memchr; where every byte of it is common, or candidates keep failing, a
 // searcher whose time grows with the text and the pattern's length only, whatever both hold, goes
 // through the text: the Boyer-Moore searcher, or for a long pattern (whose Boyer-Moore tables the
 // standard library makes in a time that grows with the square of its length) Knuth-Morris-Pratt's. With
-// ignoreCase, the strings and the text searched are folded to lower case first.
+// ignoreCase, the strings and the text searched are folded to lower case first. As expressions, the
+// texts are regular expressions instead (see Expressions).
 class Patterns {
  public:
-  Patterns() = default;
+  enum class Syntax { kFixed, kExpressions };
+
+  Patterns();
   // A text that is absent (it has no form in the text searched) is found nowhere.
-  Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8);
-  Patterns(Patterns&&) = default;
-  Patterns& operator=(Patterns&&) = default;
+  Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8,
+           Syntax syntax = Syntax::kFixed);
+  ~Patterns();
+  Patterns(Patterns&&) noexcept;
+  Patterns& operator=(Patterns&&) noexcept;
   // The searchers refer to the texts, which a copy would not share.
   Patterns(const Patterns&) = delete;
   Patterns& operator=(const Patterns&) = delete;
 
-  [[nodiscard]] bool empty() const { return texts_.empty(); }
-  [[nodiscard]] std::size_t size() const { return texts_.size(); }
+  [[nodiscard]] bool empty() const { return findable_.empty(); }
+  [[nodiscard]] std::size_t size() const { return findable_.size(); }
   [[nodiscard]] bool ignoreCase() const { return ignoreCase_; }
   [[nodiscard]] bool utf8() const { return utf8_; }
 
-  // Where pattern `index` first occurs in `text` at or after `from`, and its length; npos when it does not.
-  [[nodiscard]] std::pair<std::size_t, std::size_t> Find(std::size_t index, std::string_view text,
+  // The expression that could not be compiled, and RE2's reason; none for fixed strings.
+  [[nodiscard]] std::optional<std::pair<std::size_t, std::string>> Fault() const;
+
+  // Where pattern `index` first occurs in the text at or after `from`, and its length; npos when it
+  // does not.
+  [[nodiscard]] std::pair<std::size_t, std::size_t> Find(std::size_t index, SearchedText searched,
                                                          std::size_t from) const;
-  // Whether any pattern occurs in the text, which is folded first when case is ignored.
+  // Whether any pattern occurs in the text.
   [[nodiscard]] bool FoundIn(std::string_view text) const;
-  // The text as it is searched: folded when case is ignored; `scratch` holds the folded copy (and may
-  // be longer: it is kept between calls).
-  std::string_view Searched(std::string_view text, std::string& scratch) const;
+  // The text as it is searched: with a folded copy where case is ignored; `scratch` holds the copy (and
+  // may be longer: it is kept between calls).
+  SearchedText Searched(std::string_view text, std::string& scratch) const;
 
  private:
   using Searcher = std::boyer_moore_searcher<std::string::const_iterator>;
@@ -81,4 +102,5 @@ class Patterns {
   bool utf8_ = false;
   // Every text is ASCII once folded: the text searched needs only its ASCII letters folded.
   bool asciiOnly_ = true;
+  std::unique_ptr<Expressions> expressions_;
 };

@@ -39,7 +39,7 @@ struct AlertChain {
   Recorder bell;
   Alarm alarm{bell};
   Recorder out;
-  AlertStage stage{alertLines, alarm, out, false, out};
+  AlertStage stage{alertLines, nullptr, alarm, out, false, out};
 };
 
 // The start's lines raise none; its last line, ended after the start, is judged whole, as is a last line

@@ -127,7 +127,7 @@ class ColourLines : public ::testing::TestWithParam<ColourCase> {};
 
 TEST_P(ColourLines, ColoursWholeLinesByTheirWords) {
   Recorder recorder;
-  ColourStage colour(nullptr, recorder);
+  ColourStage colour(nullptr, nullptr, recorder);
   colour.Write(std::string_view(GetParam().input));
   EXPECT_EQ(recorder.text, GetParam().expected);
 }
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 // waiting for the writer.
 TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAWait) {
   Recorder recorder;
-  ColourStage colour(nullptr, recorder);
+  ColourStage colour(nullptr, nullptr, recorder);
   colour.Write(std::string_view("x ERR"));
   EXPECT_EQ(recorder.text, "");
   colour.Write(std::string_view("OR\nERROR"));
@@ -165,7 +165,7 @@ TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAW
 // occurrences the earliest, and of those the longest.
 TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
   Recorder recorder;
-  ColourStage colour(nullptr, recorder);
+  ColourStage colour(nullptr, nullptr, recorder);
   const Patterns highlights({"time", "timeout", "out"}, true, true);
   colour.UseHighlights(&highlights);
   colour.Write(std::string_view("ERROR Timeout, out\nplain\n"));
@@ -178,7 +178,7 @@ TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
 TEST(ColourStage, HighlightsAnOccurrenceThatNoColouredOneOverlaps) {
   Recorder recorder;
   const Patterns highlights({"xa", "aa"}, false, true);
-  ColourStage colour(&highlights, recorder);
+  ColourStage colour(&highlights, nullptr, recorder);
   colour.Write(std::string_view("xaaa\n"));
   EXPECT_EQ(recorder.text, "\x1b[30;46mxa\x1b[0m\x1b[30;42maa\x1b[0m\n");
 }
@@ -192,7 +192,7 @@ TEST(ColourStage, ChangesNothingButTheEscapeSequencesHoweverTheInputIsCut) {
       input += words[random() % std::size(words)];
     }
     Recorder recorder;
-    ColourStage colour(nullptr, recorder);
+    ColourStage colour(nullptr, nullptr, recorder);
     WriteInRandomPieces(colour, input, random, 30, 4);
     EXPECT_EQ(WithoutEscapeSequences(recorder.text), input);
   }

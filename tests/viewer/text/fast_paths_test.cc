@@ -59,9 +59,9 @@ TEST(Patterns, FindWhateverBytesTheLogMakesCommon) {
   for (int round = 0; round < 200; ++round) {
     for (std::size_t from = 0, expected = block.find("timeout"); expected != std::string::npos;
          from = expected + 1, expected = block.find("timeout", from)) {
-      ASSERT_EQ(patterns.Find(0, block, from).first, expected) << "round " << round;
+      ASSERT_EQ(patterns.Find(0, std::string_view(block), from).first, expected) << "round " << round;
     }
-    ASSERT_EQ(patterns.Find(0, block, block.rfind("timeout") + 1).first, std::string::npos);
+    ASSERT_EQ(patterns.Find(0, std::string_view(block), block.rfind("timeout") + 1).first, std::string::npos);
   }
 }
 
@@ -77,7 +77,7 @@ TEST(Patterns, FindALongTextAmongNearMissesAsAPlainSearchDoes) {
   const Patterns patterns({text}, false, false);
   for (std::size_t from = 0;; ++from) {
     const std::size_t expected = log.find(text, from);
-    ASSERT_EQ(patterns.Find(0, log, from).first, expected) << "from " << from;
+    ASSERT_EQ(patterns.Find(0, std::string_view(log), from).first, expected) << "from " << from;
     if (expected == std::string::npos) {
       break;
     }
@@ -97,7 +97,7 @@ TEST(ColourStage, HighlightsATextGivenTwiceInItsFirstColour) {
   for (const std::vector<std::optional<std::string>>& texts :
        {std::vector<std::optional<std::string>>{"r", "R"}, {"R", "R", "x"}}) {
     Recorder recorder;
-    ColourStage colour(nullptr, recorder);
+    ColourStage colour(nullptr, nullptr, recorder);
     const Patterns highlights(texts, true, true);
     colour.UseHighlights(&highlights);
     colour.Write(line + "\n");
@@ -107,7 +107,7 @@ TEST(ColourStage, HighlightsATextGivenTwiceInItsFirstColour) {
 
 TEST(ColourStage, ColoursByAWordFoundPastFalseCandidates) {
   Recorder recorder;
-  ColourStage colour(nullptr, recorder);
+  ColourStage colour(nullptr, nullptr, recorder);
   colour.Write(std::string_view("RL xFATAL FATALITY LATER ERRORS WARNER FATAL\nRARE WARN\n"));
   EXPECT_EQ(recorder.text,
             "\x1b[31mRL xFATAL FATALITY LATER ERRORS WARNER FATAL\x1b[0m\n\x1b[33mRARE WARN\x1b[0m\n");
