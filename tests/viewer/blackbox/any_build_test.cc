@@ -1,6 +1,6 @@
 // Cases that hold for both builds of cmdtail, run natively and as cmdtail.exe under Wine: following a
 // log across an append, a rename, a deletion and midnight; files it cannot open; decoding; the settings
-// file beside the program.
+// file beside the program; expressions, context, records and levels.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,6 +125,76 @@ TEST_F(AnyBuild, TakesTheSettingsFileBesideTheProgram) {
   const auto viewer = RunToEnd({}, log_, program);
   EXPECT_EQ(viewer->WaitForExit(StartPatience()), 0) << viewer->err();
   EXPECT_EQ(viewer->out(), "two\n");
+}
+
+// A Java and a .NET stack trace among dated lines.
+constexpr const char* kTracedLog =
+    "2026-12-10 10:00:00 INFO start\n"
+    "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\n"
+    "java.lang.IllegalStateException: boom\n"
+    "\tat app.Main.run(Main.java:10)\n"
+    "2026-12-10 10:00:02 [warn] slow elapsed=87ms\n"
+    "2026-12-10 10:00:03 DEBUG tick\n"
+    "   at Svc.Handle() in Svc.cs:line 5\n"
+    "--- End of stack trace from previous location ---\n"
+    "2026-12-10 10:00:04 INFO done\n";
+
+struct SelectionCase {
+  const char* name;
+  std::vector<std::string> options;
+  std::string out;
+};
+
+void PrintTo(const SelectionCase& selection, std::ostream* out) { *out << selection.name; }
+
+class AnyBuildSelectionTest : public CmdtailTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(AnyBuildSelectionTest, ShowsTheLinesChosen) {
+  WriteFile(log_, kTracedLog);
+  const auto viewer = RunToEnd(GetParam().options, log_);
+  EXPECT_EQ(viewer->WaitForExit(StartPatience()), 0) << viewer->err();
+  EXPECT_EQ(viewer->out(), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, AnyBuildSelectionTest,
+    ::testing::Values(
+        SelectionCase{"Expression", {"-n", "+1", "-E", "--grep=elapsed=[0-9]{4}ms"},
+                      "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\n"},
+        SelectionCase{"AnchorsInAnyCase", {"-n", "+1", "-E", "-i", "--grep=^JAVA|\\bDONE$"},
+                      "java.lang.IllegalStateException: boom\n2026-12-10 10:00:04 INFO done\n"},
+        SelectionCase{"ExpressionHighlighted",
+                      {"-n", "+1", "--color=always", "-E", "--grep=warn", "--highlight=[0-9]+ms"},
+                      "2026-12-10 10:00:02 [warn] slow elapsed=\x1b[30;46m87ms\x1b[0m\n"},
+        SelectionCase{"ContextApart", {"-n", "+1", "-C", "0", "--grep=INFO"},
+                      "2026-12-10 10:00:00 INFO start\n--\n2026-12-10 10:00:04 INFO done\n"},
+        SelectionCase{"ContextAround", {"-n", "2", "-A", "1", "-B", "1", "--grep=DEBUG"},
+                      "2026-12-10 10:00:03 DEBUG tick\n   at Svc.Handle() in Svc.cs:line 5\n"},
+        SelectionCase{"RecordHeld", {"-n", "+1", "--records", "--grep=boom"},
+                      "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\njava.lang.IllegalStateException: "
+                      "boom\n\tat app.Main.run(Main.java:10)\n"},
+        SelectionCase{"LastRecords", {"-n", "2", "--records", "--exclude=ERROR"},
+                      "2026-12-10 10:00:03 DEBUG tick\n   at Svc.Handle() in Svc.cs:line 5\n"
+                      "--- End of stack trace from previous location ---\n2026-12-10 10:00:04 INFO done\n"},
+        SelectionCase{"RecordStartGiven", {"-n", "1", "--records", "--record-start=^(java|2026)"},
+                      "2026-12-10 10:00:04 INFO done\n"},
+        SelectionCase{"Level", {"-n", "+1", "--level=warn"},
+                      "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\njava.lang.IllegalStateException: "
+                      "boom\n\tat app.Main.run(Main.java:10)\n2026-12-10 10:00:02 [warn] slow elapsed=87ms\n"}),
+    [](const auto& info) { return info.param.name; });
+
+// While following, a record a line shows streams; one no line shows is dropped when the next begins.
+TEST_F(AnyBuild, FollowsRecordsAsTheirLinesArrive) {
+  WriteFile(log_, "2026-12-10 10:00:00 INFO start\n");
+  const auto viewer = Start({"--records", "--grep=ERROR"}, log_);
+  AppendFile(log_, "2026-12-10 10:00:01 ERROR failed\n");
+  ASSERT_TRUE(viewer->WaitForOut("2026-12-10 10:00:01 ERROR failed\n", StartPatience())) << viewer->out();
+  AppendFile(log_, "\tat app.Main.run(Main.java:10)\n2026-12-10 10:00:02 INFO ok\n\tat x\n");
+  AppendFile(log_, "2026-12-10 10:00:03 ERROR again\n");
+  EXPECT_TRUE(viewer->WaitForOut(
+      "2026-12-10 10:00:01 ERROR failed\n\tat app.Main.run(Main.java:10)\n2026-12-10 10:00:03 ERROR again\n",
+      Cmdtail().patience))
+      << viewer->out();
 }
 
 }  // namespace

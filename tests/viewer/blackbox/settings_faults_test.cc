@@ -62,6 +62,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Line("ControlShown", "lines=1\n\fgrep=x\n", "2: unknown option --^Lgrep"),
                       Line("SecondByteOrderMarkShown", "\xEF\xBB\xBFlines=1\r\n\xEF\xBB\xBFgrep=x\r\n",
                            "2: unknown option --<U+FEFF>grep"),
+                      Line("BadExpression", "regex\nlines=1\ngrep=x[\n",
+                           "3: invalid regular expression 'x[': missing ]: ["),
+                      FaultCase{"BadExpressionGiven",
+                                "lines=1\n",
+                                {},
+                                {"--records", "--record-start=a(b"},
+                                "cmdtail: invalid regular expression 'a(b': missing ): a(b\n"},
                       FaultCase{
                           "Fifo", "", {}, {}, "cmdtail: cannot read cmdtail.conf: not a regular file\n"}),
     [](const auto& info) { return info.param.name; });
