@@ -6,6 +6,7 @@
 # Release build, built as the packages' programs are (scripts/release-build.sh).
 #   bench/viewer_bench.sh users   only the filters and decoding on a log like our users' (see users_log),
 #                                 which needs valgrind for the instruction counts
+#   bench/viewer_bench.sh expressions   only the regular expressions' rows of those
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -79,10 +80,9 @@ ratio() { awk "BEGIN { printf \"%.2f\", $1 / ($2 > 0 ? $2 : 1) }"; }
 # outputs are the same bytes.
 beside() {
   name=$1 ours=$2 theirs=$3
-  # shellcheck disable=SC2086
-  ours_ir=$(instructions_of $ours)
-  # shellcheck disable=SC2086
-  theirs_ir=$(instructions_of $theirs)
+  # The commands are read as the shell reads them, quotes and all.
+  ours_ir=$(eval "instructions_of $ours")
+  theirs_ir=$(eval "instructions_of $theirs")
   set -- $(paired_milliseconds "$ours" "$theirs")
   same=different
   cmp -s "$work/out.a" "$work/out.b" && same=same
@@ -120,12 +120,37 @@ users_benchmarks() {
   long=$(cat "$work/long.text")
   [ -n "${BENCH_NO_NEAR_MISSES:-}" ] ||
     beside "4,000-byte text, 10 MiB of near misses" "$viewer -n +1 --grep=$long $work/near.log" "grep -F $long $work/near.log"
+  expression_benchmarks
   unset LC_ALL
   rm -f "$work/users.log" "$work/users.cp949" "$work/near.log" "$work/out" "$work/out.a" "$work/out.b"
 }
 
+# Regular expressions on the users' log beside grep -E, and two that make backtracking engines explode,
+# over 10 MiB of near misses, in instructions a byte.
+expression_benchmarks() {
+  log=$work/users.log
+  beside "expression, a field" "$viewer -n +1 -E '--grep=elapsed=[0-9]{4}ms' $log" \
+    "grep -E 'elapsed=[0-9]{4}ms' $log"
+  beside "expression, alternatives" "$viewer -n +1 -E '--grep=ERROR|FATAL' $log" "grep -E 'ERROR|FATAL' $log"
+  beside "expression, any case" "$viewer -n +1 -E -i '--grep=time ?out|refused' $log" \
+    "grep -E -i 'time ?out|refused' $log"
+  awk 'BEGIN { a = ""; x = ""; for (i = 0; i < 1000; i++) { a = a "a"; x = x "x" }
+    for (i = 0; i < 5240; i++) print a; for (i = 0; i < 5240; i++) print x }' >"$work/misses.log"
+  misses=$(wc -c <"$work/misses.log")
+  for expression in '(a|aa)*b' '(x+x+)+y'; do
+    ours=$(instructions_of "$viewer" -n +1 -E "--grep=$expression" "$work/misses.log")
+    echo "- $expression over 10 MiB of near misses: $(awk "BEGIN { printf \"%.1f\", $ours / $misses }") instructions a byte"
+  done
+  rm -f "$work/misses.log"
+}
+
 if [ "${1:-}" = users ]; then
   users_benchmarks
+  exit 0
+fi
+if [ "${1:-}" = expressions ]; then
+  users_log
+  LC_ALL=C.UTF-8 expression_benchmarks
   exit 0
 fi
 
