@@ -58,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
     const std::string line = text.substr(at, end - at);
-    const bool matched = std::any_of(plain.begin(), plain.end(),
-                                     [&](const auto& expression) { return re2::RE2::PartialMatch(line, *expression); });
+    const bool matched = std::any_of(plain.begin(), plain.end(), [&](const auto& expression) {
+      return re2::RE2::PartialMatch(line, *expression);
+    });
     if (matched != excluding) {
       expected += text.substr(at, end + 1 - at);
     }

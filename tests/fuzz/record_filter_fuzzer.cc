@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t longestPiece = 1 + data[0] % 64;
   const std::string grep(1, static_cast<char>('a' + data[1] % 4));
-  const std::string exclude = (data[1] & 0x10U) != 0 ? std::string(1, static_cast<char>('a' + (data[1] >> 5U) % 4)) : "";
+  const std::string exclude =
+      (data[1] & 0x10U) != 0 ? std::string(1, static_cast<char>('a' + (data[1] >> 5U) % 4)) : "";
   const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
   // The plain split, line by line; a record's text without its line ends is searched.
   std::string expected;

@@ -157,7 +157,8 @@ Step FollowedFile::ShowSelectedStart(const ReadAtFunction& readAt, std::uint64_t
   constexpr std::size_t kMostLinesBack = std::numeric_limits<std::size_t>::max() / 8;
   std::size_t linesBack = 4 * std::min(kMostLinesBack / 4, count + selection.before + selection.after + 1);
   for (;;) {
-    const std::optional<std::uint64_t> start = FindLastLinesStart(readAt, end, linesBack, block_, file_.lineEnds);
+    const std::optional<std::uint64_t> start =
+        FindLastLinesStart(readAt, end, linesBack, block_, file_.lineEnds);
     if (!start) {
       return StartUnread();
     }

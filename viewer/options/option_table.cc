@@ -91,7 +91,9 @@ std::string SetCount(Arguments& a, const char* value, std::size_t /*settingsLine
 
 std::string SetLevel(Arguments& a, const char* value, std::size_t /*settingsLine*/) {
   a.level = LevelNamed(value);
-  return a.level ? "" : std::string("invalid --level value ") + value + " (TRACE, DEBUG, INFO, NOTICE, WARN, ERROR or FATAL)";
+  return a.level ? ""
+                 : std::string("invalid --level value ") + value +
+                       " (TRACE, DEBUG, INFO, NOTICE, WARN, ERROR or FATAL)";
 }
 
 // A switch: sets `member` to `to`.
@@ -169,12 +171,14 @@ constexpr std::array kOptions{
            OptionPlace::kAnywhere, SetCount<&Arguments::beforeContext>},
     Option{"context", "C", "N", "-A N and -B N, where they are not given", OptionPlace::kAnywhere,
            SetCount<&Arguments::context>},
-    Option{"records", "", "", "filter, colour and count whole records: a line beginning with a date or a\n"
+    Option{"records", "", "",
+           "filter, colour and count whole records: a line beginning with a date or a\n"
            "time starts one, and the lines after it (a stack trace) belong to it",
            OptionPlace::kAnywhere, Set<&Arguments::records, true>},
     Option{"no-records", "", "", "undo --records: filter single lines", OptionPlace::kAnywhere,
            Set<&Arguments::records, false>},
-    Option{"record-start", "", "RE", "with --records, a line matching the regular expression RE starts a record",
+    Option{"record-start", "", "RE",
+           "with --records, a line matching the regular expression RE starts a record",
            OptionPlace::kAnywhere, SetText<&Arguments::recordStart>},
     Option{"level", "", "LEVEL",
            "show only lines at LEVEL or above: TRACE, DEBUG, INFO, NOTICE, WARN, ERROR or FATAL;\n"

@@ -42,12 +42,13 @@ std::optional<AskedEncoding> EncodingOf(const Arguments& arguments) {
 
 // Where a record starts by default: at a line that begins, after an optional "[", with a date
 // (2026-12-10, 2026/12/10, 2026.12.10, 20261210, "12-10 ") or a time (13:45:01).
-constexpr const char* kDatedLine = R"(^\[?(?:\d{4}[-/.]\d{2}[-/.]\d{2}|\d{8}|\d{2}-\d{2} |\d{1,2}:\d{2}:\d{2}))";
+constexpr const char* kDatedLine =
+    R"(^\[?(?:\d{4}[-/.]\d{2}[-/.]\d{2}|\d{8}|\d{2}-\d{2} |\d{1,2}:\d{2}:\d{2}))";
 
 // Repeatable options' texts, one option's after another's, each from the set it was given in, compiled
 // for the set `to`.
-Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool ignoreCase, Patterns::Syntax syntax,
-                    const std::string& to) {
+Patterns PatternsIn(std::initializer_list<const OptionTexts*> options, bool ignoreCase,
+                    Patterns::Syntax syntax, const std::string& to) {
   std::vector<std::optional<std::string>> texts;
   for (const OptionTexts* given : options) {
     const std::string from = given->fromSettings ? "UTF-8" : platform::ArgumentCharset();
@@ -131,19 +132,21 @@ std::optional<Arguments> ReadArguments(int argc, char* argv[]) {
 
 // Says which expression of the option could not be compiled, and why; false then.
 bool ExpressionsCompiled(const TextPatterns& patterns, const OptionTexts& given) {
-  for (const Patterns* form : {&patterns.decoded, patterns.raw ? &*patterns.raw : nullptr}) {
-    if (const auto fault = form == nullptr ? std::nullopt : form->Fault()) {
-      const auto& [index, reason] = *fault;
-      const std::string what = "invalid regular expression '" + given.texts[index] + "': " + reason;
-      if (given.lines[index] > 0) {
-        ReportSettingsFault(given.lines[index], what);
-      } else {
-        Say(VisibleText(what, true, true));
-      }
-      return false;
-    }
+  std::optional<std::pair<std::size_t, std::string>> fault = patterns.decoded.Fault();
+  if (!fault && patterns.raw) {
+    fault = patterns.raw->Fault();
   }
-  return true;
+  if (!fault) {
+    return true;
+  }
+  const auto& [index, reason] = *fault;
+  const std::string what = "invalid regular expression '" + given.texts[index] + "': " + reason;
+  if (given.lines[index] > 0) {
+    ReportSettingsFault(given.lines[index], what);
+  } else {
+    Say(VisibleText(what, true, true));
+  }
+  return false;
 }
 
 bool WantsColour(ColourMode mode, platform::Session& session) {
@@ -230,11 +233,13 @@ std::optional<RunConfig> ResolveRun(int argc, char* argv[], platform::Session& s
   output.colour = WantsColour(arguments->colour, session);
   output.visible = !arguments->raw && platform::OutputIsTerminal();
   output.headers = WantsHeaders(*arguments);
-  const Patterns::Syntax syntax = arguments->regex ? Patterns::Syntax::kExpressions : Patterns::Syntax::kFixed;
-  const std::pair<TextPatterns*, const OptionTexts*> options[] = {{&output.highlights, &arguments->highlights},
-                                                                   {&output.greps, &arguments->greps},
-                                                                   {&output.excludes, &arguments->excludes},
-                                                                   {&output.alerts, &arguments->alerts}};
+  const Patterns::Syntax syntax =
+      arguments->regex ? Patterns::Syntax::kExpressions : Patterns::Syntax::kFixed;
+  const std::pair<TextPatterns*, const OptionTexts*> options[] = {
+      {&output.highlights, &arguments->highlights},
+      {&output.greps, &arguments->greps},
+      {&output.excludes, &arguments->excludes},
+      {&output.alerts, &arguments->alerts}};
   for (const auto& [patterns, given] : options) {
     *patterns = PatternsOf({given}, ignoreCase, syntax);
     if (!ExpressionsCompiled(*patterns, *given)) {

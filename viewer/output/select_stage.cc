@@ -21,7 +21,10 @@ constexpr auto kWritten = platform::WriteResult::kWritten;
 }  // namespace
 
 SelectStage::SelectStage(const SelectionRules& rules, NoteSink& notes, platform::OutputSink& next)
-    : rules_(rules), notes_(notes), heldLine_(kLongestFilteredLine, *this), out_(next, kShownLinesBlockSize) {}
+    : rules_(rules),
+      notes_(notes),
+      heldLine_(kLongestFilteredLine, *this),
+      out_(next, kShownLinesBlockSize) {}
 
 void SelectStage::KeepLast(std::size_t count, bool atTextStart) {
   keepCount_ = count;

@@ -48,7 +48,8 @@ TextOutput::TextOutput(const OutputRun& run, const void* file, std::string name,
       notes_(name),
       header_(run.shared, file, std::move(name), decoded_),
       filter_(settings_.greps.For(decoded_), settings_.excludes.For(decoded_)),
-      recordStart_(settings_.selection.recordStart ? &settings_.selection.recordStart->For(decoded_) : nullptr),
+      recordStart_(settings_.selection.recordStart ? &settings_.selection.recordStart->For(decoded_)
+                                                   : nullptr),
       selectionRules_{settings_.selection, settings_.greps.For(decoded_), settings_.excludes.For(decoded_),
                       recordStart_},
       alertLines_(settings_.alerts.For(decoded_), kNoPatterns) {
@@ -59,7 +60,8 @@ TextOutput::TextOutput(const OutputRun& run, const void* file, std::string name,
     visible_ = Prepend<VisibleStage>(platform::ReadsUtf8(decoded_));
   }
   if (alerts_) {
-    alert_ = Prepend<AlertStage>(alertLines_, recordStart_, *run.alarm, static_cast<NoteSink&>(notes_), alerting);
+    alert_ =
+        Prepend<AlertStage>(alertLines_, recordStart_, *run.alarm, static_cast<NoteSink&>(notes_), alerting);
   }
   if (settings_.Selects()) {
     select_ = Prepend<SelectStage>(selectionRules_, static_cast<NoteSink&>(notes_));

@@ -37,8 +37,8 @@ struct TextForm {
 TextForm FormOf(const TextEncoding& encoding, const SharedOutput& shared);
 
 // One text's way to standard output, built when the text begins (a file's start, its new start after a
-// truncation, the file that takes its name, the next day's log): raw -> decode -> filter or select -> alert -> make
-// visible -> colour -> header -> write. A stage that is not asked for is left out, so without any the
+// truncation, the file that takes its name, the next day's log): raw -> decode -> filter or select -> alert
+// -> make visible -> colour -> header -> write. A stage that is not asked for is left out, so without any the
 // bytes go straight out. The stages' notes are said under the file's name.
 class TextOutput final : public platform::OutputSink {
  public:

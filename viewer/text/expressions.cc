@@ -60,7 +60,8 @@ std::vector<int> RequiredAtoms(const re2::FilteredRE2& filter, const std::vector
   });
   for (const int atom : byLength) {
     std::vector<int> fewer;
-    std::copy_if(kept.begin(), kept.end(), std::back_inserter(fewer), [&](int other) { return other != atom; });
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(fewer),
+                 [&](int other) { return other != atom; });
     if (!Passes(filter, AtomsBut(fewer, count))) {
       kept = std::move(fewer);
     }
@@ -115,13 +116,13 @@ std::pair<std::size_t, std::size_t> Expressions::Find(std::size_t index, Searche
   if (expressions_[index] == nullptr || from > text.size()) {
     return {kNone, 0};
   }
-  const std::vector<std::size_t>& atoms = atomsOf_[index];
-  if (atoms.empty()) {
+  const std::vector<std::size_t>& required = atomsOf_[index];
+  if (required.empty()) {
     return Match(index, text, from, text.size());
   }
   std::size_t linesTried = 0;
   for (std::size_t at = from; at < text.size();) {
-    const std::size_t candidate = FirstCandidate(atoms, searched, at);
+    const std::size_t candidate = FirstCandidate(required, searched, at);
     if (candidate == kNone) {
       return {kNone, 0};
     }
@@ -142,7 +143,7 @@ std::pair<std::size_t, std::size_t> Expressions::Find(std::size_t index, Searche
 
 // Each atom's next occurrence is kept while the searches go forward through one text, so that an atom
 // that is rare, or absent, is not looked for to the text's end again for each candidate another gives.
-std::size_t Expressions::FirstCandidate(const std::vector<std::size_t>& atoms, SearchedText searched,
+std::size_t Expressions::FirstCandidate(const std::vector<std::size_t>& required, SearchedText searched,
                                         std::size_t from) const {
   if (searched.text.data() != keptFor_.data() || searched.text.size() != keptFor_.size() ||
       from < keptFrom_) {
@@ -151,7 +152,7 @@ std::size_t Expressions::FirstCandidate(const std::vector<std::size_t>& atoms, S
   }
   keptFrom_ = from;
   std::size_t candidate = kNone;
-  for (const std::size_t atom : atoms) {
+  for (const std::size_t atom : required) {
     std::size_t& next = nextAtoms_[atom];
     if (next == kNotLooked || (next != kNone && next < from)) {
       next = atoms_->Find(atom, searched, from).first;
@@ -166,8 +167,8 @@ void Expressions::Forget() const { std::fill(nextAtoms_.begin(), nextAtoms_.end(
 std::pair<std::size_t, std::size_t> Expressions::Match(std::size_t index, std::string_view text,
                                                        std::size_t from, std::size_t to) const {
   re2::StringPiece match;
-  if (!expressions_[index]->Match(re2::StringPiece(text.data(), text.size()), from, to,
-                                  re2::RE2::UNANCHORED, &match, 1)) {
+  if (!expressions_[index]->Match(re2::StringPiece(text.data(), text.size()), from, to, re2::RE2::UNANCHORED,
+                                  &match, 1)) {
     return {kNone, 0};
   }
   return {static_cast<std::size_t>(match.data() - text.data()), match.size()};

@@ -46,7 +46,7 @@ class Expressions {
 
  private:
   // Where the first of the atoms occurs at or after `from`; npos if none.
-  [[nodiscard]] std::size_t FirstCandidate(const std::vector<std::size_t>& atoms, SearchedText searched,
+  [[nodiscard]] std::size_t FirstCandidate(const std::vector<std::size_t>& required, SearchedText searched,
                                            std::size_t from) const;
   [[nodiscard]] std::pair<std::size_t, std::size_t> Match(std::size_t index, std::string_view text,
                                                           std::size_t from, std::size_t to) const;

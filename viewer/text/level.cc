@@ -9,16 +9,18 @@ namespace {
 
 struct LevelName {
   std::string_view name;
+  // cppcheck-suppress unusedStructMember
   Level level;
 };
 
-constexpr std::array kNames{
-    LevelName{"TRACE", Level::kTrace},   LevelName{"VRB", Level::kTrace},      LevelName{"DEBUG", Level::kDebug},
-    LevelName{"DBG", Level::kDebug},     LevelName{"INFO", Level::kInfo},      LevelName{"INF", Level::kInfo},
-    LevelName{"NOTICE", Level::kNotice}, LevelName{"WARN", Level::kWarn},      LevelName{"WARNING", Level::kWarn},
-    LevelName{"WRN", Level::kWarn},      LevelName{"ERROR", Level::kError},    LevelName{"ERR", Level::kError},
-    LevelName{"FATAL", Level::kFatal},   LevelName{"CRITICAL", Level::kFatal}, LevelName{"CRIT", Level::kFatal},
-    LevelName{"FTL", Level::kFatal}};
+constexpr std::array kNames{LevelName{"TRACE", Level::kTrace},   LevelName{"VRB", Level::kTrace},
+                            LevelName{"DEBUG", Level::kDebug},   LevelName{"DBG", Level::kDebug},
+                            LevelName{"INFO", Level::kInfo},     LevelName{"INF", Level::kInfo},
+                            LevelName{"NOTICE", Level::kNotice}, LevelName{"WARN", Level::kWarn},
+                            LevelName{"WARNING", Level::kWarn},  LevelName{"WRN", Level::kWarn},
+                            LevelName{"ERROR", Level::kError},   LevelName{"ERR", Level::kError},
+                            LevelName{"FATAL", Level::kFatal},   LevelName{"CRITICAL", Level::kFatal},
+                            LevelName{"CRIT", Level::kFatal},    LevelName{"FTL", Level::kFatal}};
 
 // Every name, as alternatives of an expression.
 std::string Alternatives() {
@@ -37,8 +39,9 @@ std::string Alternatives() {
 std::optional<Level> LevelNamed(std::string_view name) {
   const auto* found = std::find_if(kNames.begin(), kNames.end(), [&](const LevelName& known) {
     return known.name.size() == name.size() &&
-           std::equal(name.begin(), name.end(), known.name.begin(),
-                      [](char given, char known) { return (given >= 'a' && given <= 'z' ? given - 'a' + 'A' : given) == known; });
+           std::equal(name.begin(), name.end(), known.name.begin(), [](char given, char known) {
+             return (given >= 'a' && given <= 'z' ? given - 'a' + 'A' : given) == known;
+           });
   });
   return found == kNames.end() ? std::nullopt : std::optional(found->level);
 }

@@ -13,7 +13,7 @@ class RE2;
 enum class Level { kTrace, kDebug, kInfo, kNotice, kWarn, kError, kFatal };
 
 // The levels' names, lowest first, as --level takes them.
-inline constexpr std::array<std::string_view, 7> kLevelNames{"TRACE", "DEBUG",  "INFO", "NOTICE",
+inline constexpr std::array<std::string_view, 7> kLevelNames{"TRACE", "DEBUG", "INFO", "NOTICE",
                                                              "WARN",  "ERROR", "FATAL"};
 
 // The level a name or one of its other names (VRB, DBG, INF, WARNING, WRN, ERR, CRITICAL, CRIT, FTL)

@@ -63,10 +63,10 @@ std::vector<std::size_t> BordersOf(std::string_view pattern) {
 
 }  // namespace
 
-Patterns::Patterns() = default;
+Patterns::Patterns() noexcept = default;
 Patterns::~Patterns() = default;
-Patterns::Patterns(Patterns&&) noexcept = default;
-Patterns& Patterns::operator=(Patterns&&) noexcept = default;
+Patterns::Patterns(Patterns&& other) noexcept = default;
+Patterns& Patterns::operator=(Patterns&& other) noexcept = default;
 
 Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8, Syntax syntax)
     : ignoreCase_(ignoreCase), utf8_(utf8) {

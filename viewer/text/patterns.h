@@ -17,7 +17,9 @@ class Expressions;
 // A text as it is searched: itself, and as long a copy with its case folded where case is ignored (the
 // same text otherwise), at the same offsets.
 struct SearchedText {
-  SearchedText(std::string_view itself) : text(itself), folded(itself) {}  // NOLINT: a text unfolded
+  // A text searched as it is, unfolded.
+  // cppcheck-suppress noExplicitConstructor
+  SearchedText(std::string_view itself) : text(itself), folded(itself) {}  // NOLINT
   SearchedText(std::string_view itself, std::string_view foldedCopy) : text(itself), folded(foldedCopy) {}
   std::string_view text;
   std::string_view folded;
@@ -34,13 +36,13 @@ class Patterns {
  public:
   enum class Syntax { kFixed, kExpressions };
 
-  Patterns();
+  Patterns() noexcept;
   // A text that is absent (it has no form in the text searched) is found nowhere.
   Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCase, bool utf8,
            Syntax syntax = Syntax::kFixed);
   ~Patterns();
-  Patterns(Patterns&&) noexcept;
-  Patterns& operator=(Patterns&&) noexcept;
+  Patterns(Patterns&& other) noexcept;
+  Patterns& operator=(Patterns&& other) noexcept;
   // The searchers refer to the texts, which a copy would not share.
   Patterns(const Patterns&) = delete;
   Patterns& operator=(const Patterns&) = delete;

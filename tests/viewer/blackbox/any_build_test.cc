@@ -159,28 +159,37 @@ TEST_P(AnyBuildSelectionTest, ShowsTheLinesChosen) {
 INSTANTIATE_TEST_SUITE_P(
     Logs, AnyBuildSelectionTest,
     ::testing::Values(
-        SelectionCase{"Expression", {"-n", "+1", "-E", "--grep=elapsed=[0-9]{4}ms"},
+        SelectionCase{"Expression",
+                      {"-n", "+1", "-E", "--grep=elapsed=[0-9]{4}ms"},
                       "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\n"},
-        SelectionCase{"AnchorsInAnyCase", {"-n", "+1", "-E", "-i", "--grep=^JAVA|\\bDONE$"},
+        SelectionCase{"AnchorsInAnyCase",
+                      {"-n", "+1", "-E", "-i", "--grep=^JAVA|\\bDONE$"},
                       "java.lang.IllegalStateException: boom\n2026-12-10 10:00:04 INFO done\n"},
         SelectionCase{"ExpressionHighlighted",
                       {"-n", "+1", "--color=always", "-E", "--grep=warn", "--highlight=[0-9]+ms"},
                       "2026-12-10 10:00:02 [warn] slow elapsed=\x1b[30;46m87ms\x1b[0m\n"},
-        SelectionCase{"ContextApart", {"-n", "+1", "-C", "0", "--grep=INFO"},
+        SelectionCase{"ContextApart",
+                      {"-n", "+1", "-C", "0", "--grep=INFO"},
                       "2026-12-10 10:00:00 INFO start\n--\n2026-12-10 10:00:04 INFO done\n"},
-        SelectionCase{"ContextAround", {"-n", "2", "-A", "1", "-B", "1", "--grep=DEBUG"},
+        SelectionCase{"ContextAround",
+                      {"-n", "2", "-A", "1", "-B", "1", "--grep=DEBUG"},
                       "2026-12-10 10:00:03 DEBUG tick\n   at Svc.Handle() in Svc.cs:line 5\n"},
-        SelectionCase{"RecordHeld", {"-n", "+1", "--records", "--grep=boom"},
+        SelectionCase{"RecordHeld",
+                      {"-n", "+1", "--records", "--grep=boom"},
                       "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\njava.lang.IllegalStateException: "
                       "boom\n\tat app.Main.run(Main.java:10)\n"},
-        SelectionCase{"LastRecords", {"-n", "2", "--records", "--exclude=ERROR"},
+        SelectionCase{"LastRecords",
+                      {"-n", "2", "--records", "--exclude=ERROR"},
                       "2026-12-10 10:00:03 DEBUG tick\n   at Svc.Handle() in Svc.cs:line 5\n"
                       "--- End of stack trace from previous location ---\n2026-12-10 10:00:04 INFO done\n"},
-        SelectionCase{"RecordStartGiven", {"-n", "1", "--records", "--record-start=^(java|2026)"},
+        SelectionCase{"RecordStartGiven",
+                      {"-n", "1", "--records", "--record-start=^(java|2026)"},
                       "2026-12-10 10:00:04 INFO done\n"},
-        SelectionCase{"Level", {"-n", "+1", "--level=warn"},
-                      "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\njava.lang.IllegalStateException: "
-                      "boom\n\tat app.Main.run(Main.java:10)\n2026-12-10 10:00:02 [warn] slow elapsed=87ms\n"}),
+        SelectionCase{
+            "Level",
+            {"-n", "+1", "--level=warn"},
+            "2026-12-10 10:00:01 ERROR failed elapsed=1234ms\njava.lang.IllegalStateException: "
+            "boom\n\tat app.Main.run(Main.java:10)\n2026-12-10 10:00:02 [warn] slow elapsed=87ms\n"}),
     [](const auto& info) { return info.param.name; });
 
 // While following, a record a line shows streams; one no line shows is dropped when the next begins.

@@ -33,7 +33,8 @@ TEST(Patterns, FindEveryOccurrenceAsAPlainSearchDoes) {
     for (std::size_t index = 0; index < texts.size(); ++index) {
       for (std::size_t from = 0; from <= text.size(); from += 1 + random() % 97) {
         const std::size_t expected = text.find(texts[index], from);
-        ASSERT_EQ(patterns.Find(index, std::string_view(text), from).first, expected) << texts[index] << " from " << from;
+        ASSERT_EQ(patterns.Find(index, std::string_view(text), from).first, expected)
+            << texts[index] << " from " << from;
       }
     }
   }
