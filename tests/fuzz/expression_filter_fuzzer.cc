@@ -25,14 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool excluding = (data[0] & 4U) != 0;
   const std::size_t longestPiece = 1 + data[1] % 64;
   // The text, then the expressions, each ended by a NUL.
-  std::vector<std::string> fields{std::string()};
-  for (const std::uint8_t byte : std::span(data + 2, size - 2)) {
-    if (byte == 0) {
-      fields.emplace_back();
-    } else {
-      fields.back() += static_cast<char>(byte);
-    }
-  }
+  const std::vector<std::string> fields = SplitAtNuls(std::span(data + 2, size - 2));
   const std::string text = fields.front();
   const std::vector<std::string> texts(fields.begin() + 1, fields.end());
   if (texts.empty() || texts.size() > 4 || std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
@@ -70,11 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LineFilter filter(excluding ? none : expressions, excluding ? expressions : none);
   Recorder recorder;
   FilterStage stage(filter, recorder, recorder);
-  for (std::size_t at = 0, piece = 0; at < text.size(); at += piece) {
-    piece = std::min(1 + (at * 7 + text.size()) % longestPiece, text.size() - at);
-    stage.Write(std::string_view(text).substr(at, piece));
-  }
-  stage.EndOfFile();
+  WriteInPieces(stage, text, longestPiece);
   FUZZ_CHECK(recorder.text == expected);
   return 0;
 }

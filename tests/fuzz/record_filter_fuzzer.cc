@@ -60,11 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Selection selection;
   Recorder recorder;
   SelectStage stage(SelectionRules{selection, greps, excludes, &recordStart}, recorder, recorder);
-  for (std::size_t at = 0, piece = 0; at < text.size(); at += piece) {
-    piece = std::min(1 + (at * 7 + text.size()) % longestPiece, text.size() - at);
-    stage.Write(std::string_view(text).substr(at, piece));
-  }
-  stage.EndOfFile();
+  WriteInPieces(stage, text, longestPiece);
   FUZZ_CHECK(recorder.text == expected);
   return 0;
 }
