@@ -1,6 +1,7 @@
 #include "follow/kept_lines.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "follow/read_block.h"
@@ -9,6 +10,11 @@ void KeptLines::Add(std::span<const char> bytes) {
   if (count_ == 0) {
     return;
   }
+  if (!shown_) {
+    Keep(bytes);
+    return;
+  }
+  // The filter takes whole units: a unit that the bytes cut in two waits for its rest.
   const std::size_t width = ends_.width;
   if (unitSize_ > 0) {
     const std::size_t taken = std::min(width - unitSize_, bytes.size());
@@ -38,6 +44,14 @@ std::vector<std::span<const char>> KeptLines::Lines() {
     lineStart_.append(cut.begin(), cut.end());
     KeepShownLines(lineStart_);
     lineStart_.clear();
+  }
+  // The blocks that stopped counting at the cap are counted whole now.
+  for (Block& block : blocks_) {
+    if (block.lineEnds >= Cap()) {
+      lineEnds_ -= block.lineEnds;
+      block.lineEnds = LineEndsIn(block, std::numeric_limits<std::size_t>::max());
+      lineEnds_ += block.lineEnds;
+    }
   }
   // A unit cut short at the end starts no line of its own, as at the end of a file.
   const bool closed = EndsInLineEnd();
@@ -70,10 +84,6 @@ std::vector<std::span<const char>> KeptLines::Lines() {
 }
 
 void KeptLines::AddUnits(std::span<const char> units) {
-  if (!shown_) {
-    Keep(units);
-    return;
-  }
   // The line under way, once it is too long to filter, is kept whole, as the filter shows it.
   const std::size_t end = ends_.Next(units, 0);
   const std::size_t lineRest = std::min(end + ends_.width, units.size());
@@ -108,21 +118,37 @@ void KeptLines::KeepShownLines(std::span<const char> lines) {
 
 void KeptLines::Keep(std::span<const char> bytes) {
   while (!bytes.empty()) {
-    if (blocks_.empty() || blocks_.back().size == kReadBlockSize) {
-      LetGoOfUnneededBlocks();
-      blocks_.push_back(
-          {spare_ ? std::move(spare_) : std::make_unique_for_overwrite<char[]>(kReadBlockSize)});
-    }
-    Block& last = blocks_.back();
-    const std::size_t taken = std::min(bytes.size(), kReadBlockSize - last.size);
-    char* const into = last.bytes.get() + last.size;
-    std::copy_n(bytes.begin(), taken, into);
-    const std::size_t found = LineEndsIn({into, taken});
-    last.size += taken;
-    last.lineEnds += found;
-    lineEnds_ += found;
+    const std::span<char> room = Room();
+    const std::size_t taken = std::min(bytes.size(), room.size());
+    std::copy_n(bytes.begin(), taken, room.begin());
+    Added(taken);
     bytes = bytes.subspan(taken);
   }
+}
+
+std::span<char> KeptLines::Room() {
+  if (blocks_.empty() || blocks_.back().size == kReadBlockSize) {
+    LetGoOfUnneededBlocks();
+    blocks_.push_back({spare_ ? std::move(spare_) : std::make_unique_for_overwrite<char[]>(kReadBlockSize)});
+  }
+  Block& last = blocks_.back();
+  return {last.bytes.get() + last.size, kReadBlockSize - last.size};
+}
+
+// The block's size is a multiple of every width of line end, so no unit spans two blocks, and one that
+// a read cut short is counted once its rest has arrived.
+void KeptLines::Added(std::size_t count) {
+  Block& last = blocks_.back();
+  last.size += count;
+  if (last.lineEnds >= Cap()) {
+    return;
+  }
+  const std::size_t units = last.size - last.size % ends_.width;
+  const std::size_t found = ends_.Count(
+      std::span<const char>(last.bytes.get() + last.counted, units - last.counted), Cap() - last.lineEnds);
+  last.counted = units;
+  last.lineEnds += found;
+  lineEnds_ += found;
 }
 
 // A block is needed while the line ends after it are not more than the lines asked for: the first of
@@ -135,22 +161,17 @@ void KeptLines::LetGoOfUnneededBlocks() {
   }
 }
 
-std::size_t KeptLines::LineEndsIn(std::span<const char> units) const {
-  if (ends_.width == 1) {
-    return static_cast<std::size_t>(std::count(units.begin(), units.end(), ends_.feed[0]));
-  }
-  std::size_t found = 0;
-  for (std::size_t at = 0; at + ends_.width <= units.size(); at += ends_.width) {
-    found += ends_.At(units, at) ? 1 : 0;
-  }
-  return found;
+std::size_t KeptLines::LineEndsIn(const Block& block, std::size_t most) const {
+  return ends_.Count(std::span<const char>(block.bytes.get(), block.size), most);
 }
 
+// The last block may have just been made, empty.
 bool KeptLines::EndsInLineEnd() const {
-  if (blocks_.empty()) {
+  const auto last =
+      std::find_if(blocks_.rbegin(), blocks_.rend(), [](const Block& block) { return block.size > 0; });
+  if (last == blocks_.rend()) {
     return false;
   }
-  const Block& last = blocks_.back();
-  return last.size % ends_.width == 0 && last.size >= ends_.width &&
-         ends_.At(std::span<const char>(last.bytes.get(), last.size), last.size - ends_.width);
+  return last->size % ends_.width == 0 &&
+         ends_.At(std::span<const char>(last->bytes.get(), last->size), last->size - ends_.width);
 }

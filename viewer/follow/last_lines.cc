@@ -20,6 +20,33 @@ bool ReadExactly(const ReadAtFunction& readAt, std::uint64_t offset, std::span<c
 
 std::uint64_t RoundedDown(std::uint64_t value, std::size_t width) { return value - value % width; }
 
+// The pieces a block is searched in, backwards, a multiple of every width of line end: small enough
+// that the last lines cost little more than their own length.
+constexpr std::size_t kPieceSize = 4096;
+
+// Where the line that follows line end number `lineEndsToFind`, counted back from the end of `data`,
+// starts; empty when `data` holds fewer, which are then taken off the number. Each piece's line ends
+// are counted going forward, where memchr finds them, and the one looked for is found again by its
+// place from the piece's start.
+std::optional<std::size_t> FindInPieces(std::span<const char> data, std::size_t& lineEndsToFind,
+                                        const LineEnds& ends) {
+  for (std::size_t pieceEnd = data.size(); pieceEnd > 0;) {
+    const std::size_t pieceStart = pieceEnd > kPieceSize ? pieceEnd - kPieceSize : 0;
+    const std::span<const char> piece = data.subspan(pieceStart, pieceEnd - pieceStart);
+    const std::size_t found = ends.Count(piece);
+    if (found >= lineEndsToFind) {
+      std::size_t at = ends.Next(piece, 0);
+      for (std::size_t passed = found - lineEndsToFind; passed > 0; --passed) {
+        at = ends.Next(piece, at + ends.width);
+      }
+      return pieceStart + at + ends.width;
+    }
+    lineEndsToFind -= found;
+    pieceEnd = pieceStart;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, std::uint64_t size,
@@ -41,10 +68,8 @@ std::optional<std::uint64_t> FindLastLinesStart(const ReadAtFunction& readAt, st
     if (!ReadExactly(readAt, start, data)) {
       return std::nullopt;
     }
-    for (std::size_t i = length; i >= width; i -= width) {
-      if (ends.At(data, i - width) && --lineEndsToFind == 0) {
-        return start + i;
-      }
+    if (const auto found = FindInPieces(data, lineEndsToFind, ends)) {
+      return start + *found;
     }
     end = start;
   }
@@ -70,17 +95,9 @@ std::optional<std::uint64_t> FindLineStart(const ReadAtFunction& readAt, std::ui
       return count == 0 ? offset : size;
     }
     const auto data = block.first(whole);
-    if (width == 1) {
-      for (auto at = data.begin(); (at = std::find(at, data.end(), ends.feed[0])) != data.end(); ++at) {
-        if (--lineEndsToSkip == 0) {
-          return offset + static_cast<std::uint64_t>(at - data.begin()) + 1;
-        }
-      }
-    } else {
-      for (std::size_t at = 0; at < whole; at += width) {
-        if (ends.At(data, at) && --lineEndsToSkip == 0) {
-          return offset + at + width;
-        }
+    for (std::size_t at = ends.Next(data, 0); at < whole; at = ends.Next(data, at + width)) {
+      if (--lineEndsToSkip == 0) {
+        return offset + at + width;
       }
     }
     offset += whole;

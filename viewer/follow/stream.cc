@@ -225,11 +225,18 @@ Step StreamShow::KeepAndShowLastLines(const ShowOptions& options, std::string_vi
   };
   Step step = take(first);
   const int pause = options.follow ? kStreamPauseMilliseconds : -1;
+  // Kept bytes are read straight into the room after those kept before, without a copy.
+  const bool inPlace = kept && kept->ReadsInPlace();
   while (!ended && step == Step::kWait) {
     std::size_t count = 0;
-    const platform::StreamRead read = platform::ReadStream(stream_, block_, pause, count);
+    const std::span<char> into = inPlace ? kept->Room() : block_;
+    const platform::StreamRead read = platform::ReadStream(stream_, into, pause, count);
+    if (read == platform::StreamRead::kData && inPlace) {
+      kept->Added(count);
+      continue;
+    }
     if (read == platform::StreamRead::kData) {
-      step = take(block_.first(count));
+      step = take(into.first(count));
       continue;
     }
     if (read == platform::StreamRead::kFailed) {

@@ -68,6 +68,22 @@ TEST_F(CmdtailTest, ShowsTheLastLinesOfStandardInputThenFollowsIt) {
   EXPECT_EQ(viewer.err(), "");
 }
 
+// Many blocks of a stream: a few last lines, and more of them than a block holds, in writes that cut lines.
+class StreamLastLinesTest : public CmdtailTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StreamLastLinesTest, AreExactlyTheLastLines) {
+  const std::string text = NumberedLines(1, 300000);
+  ChildProcess viewer({CMDTAIL_PATH, "-n", std::to_string(GetParam()), "-"}, {.pipeIn = true});
+  for (std::size_t at = 0; at < text.size(); at += 40000) {
+    viewer.WriteIn(text.substr(at, 40000));
+  }
+  viewer.CloseIn();
+  EXPECT_EQ(viewer.WaitForExit(), 0);
+  EXPECT_EQ(viewer.out(), NumberedLines(300001 - GetParam(), 300000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, StreamLastLinesTest, ::testing::Values(3, 20000));
+
 TEST_F(CmdtailTest, ShowsStandardInputFromALineNumberOn) {
   ChildProcess viewer({CMDTAIL_PATH, "-n", "+3"}, {.pipeIn = true});
   // Line 3 begins in the middle of a write.

@@ -114,6 +114,25 @@ TEST(LineSearches, CountUtf16LineEndsAsWholeCodeUnitsInEitherByteOrder) {
   }
 }
 
+// A block is searched backwards in pieces of a few KiB: texts and blocks longer than a piece, in both widths.
+TEST(FindLastLinesStart, AgreesWithAForwardScanAcrossPiecesOfLongBlocks) {
+  std::mt19937 random(17);
+  std::string text;
+  while (text.size() < 20000) {
+    text += RandomLines(random);
+  }
+  const std::string units = Utf16(text, false);
+  const LineEnds ends = LineEnds::Of(std::string_view("\n\0", 2));
+  for (std::size_t count : {1, 60, 700, 1500}) {
+    for (std::size_t blockSize : {5000, 65536}) {
+      EXPECT_EQ(Find(text, count, blockSize), StartOfLastLinesByScanningForward(text, count)) << count;
+      EXPECT_EQ(Find(units, count, blockSize, SIZE_MAX, FindLastLinesStart, ends),
+                2 * StartOfLastLinesByScanningForward(text, count))
+          << count;
+    }
+  }
+}
+
 TEST(FindLastLinesStart, CopesWithShortReads) { EXPECT_EQ(Find("a\nbb\nccc\n", 2, 4, 1), 2u); }
 
 TEST(FindLastLinesStart, FailsWhenReadingFails) {
