@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <string_view>
 
 #include "platform/case_fold.h"
@@ -13,6 +14,8 @@
 namespace {
 
 constexpr char32_t kNotAskedYet = 0;
+
+bool IsAsciiLetter(unsigned char byte) { return static_cast<unsigned char>((byte | 0x20U) - 'a') < 26; }
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; }
 
@@ -71,6 +74,38 @@ bool IsCaselessPage(std::size_t page) {
   return states[page] == kCaseless;
 }
 
+// Whether no character of a page of 64 below U+10000 has another case, lower or upper, asked once per
+// page.
+bool IsPageWithoutCase(std::size_t page) {
+  enum State : std::uint8_t { kUnknown, kWithout, kWith };
+  static std::array<State, 0x10000 / 64> states{};
+  if (states[page] == kUnknown) {
+    bool without = true;
+    for (char32_t codePoint = page * 64; without && codePoint < (page + 1) * 64; ++codePoint) {
+      std::array<char, 3> bytes{};
+      const std::span<char> character = std::span(bytes).first(codePoint < 0x800 ? 2 : 3);
+      Encode(codePoint, character);
+      without = !platform::HasOtherCase(character);
+    }
+    states[page] = without ? kWithout : kWith;
+  }
+  return states[page] == kWithout;
+}
+
+// The page of 64 of the whole character of two or three bytes that begins `text` in its shortest form;
+// empty for anything else.
+std::optional<std::size_t> PageAtStart(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t length = SequenceLength(lead);
+  if (length < 2 || length > 3 || text.size() < length ||
+      !std::all_of(text.begin() + 1, text.begin() + static_cast<std::ptrdiff_t>(length), IsContinuation)) {
+    return std::nullopt;
+  }
+  // The page is told by the first two bytes; one below the least of its length is an overlong form.
+  const std::size_t page = length == 2 ? lead & 0x1FU : ((lead & 0x0FU) << 6) | (text[1] & 0x3FU);
+  return page < (length == 2 ? 2U : 32U) ? std::nullopt : std::optional(page);
+}
+
 // Folds the character that begins at the start of `text`, when it is a whole one in its shortest form;
 // returns the bytes taken, 1 for a byte that begins none.
 std::size_t FoldCharacterAtStart(std::span<char> text) {
@@ -85,12 +120,11 @@ std::size_t FoldCharacterAtStart(std::span<char> text) {
     platform::FoldCharacter(character);
     return length;
   }
-  // The page is told by the first two bytes; one below the least of its length is an overlong form.
-  const std::size_t page = length == 2 ? lead & 0x1FU : ((lead & 0x0FU) << 6) | (text[1] & 0x3FU);
-  if (page < (length == 2 ? 2U : 32U)) {
+  const std::optional<std::size_t> page = PageAtStart(std::string_view(text.data(), length));
+  if (!page) {
     return 1;
   }
-  if (IsCaselessPage(page)) {
+  if (IsCaselessPage(*page)) {
     return length;
   }
   const char32_t codePoint = CodePointOf(character);
@@ -125,4 +159,23 @@ void FoldUtf8Characters(std::span<char> text) {
       at += FoldCharacterAtStart(text.subspan(at));
     }
   }
+}
+
+FoldingNeeded FoldingFor(std::string_view folded, bool utf8) {
+  bool letters = false;
+  for (std::size_t at = 0; at < folded.size();) {
+    const auto byte = static_cast<unsigned char>(folded[at]);
+    if (byte < 0x80 || !utf8) {
+      // Beyond ASCII, raw bytes are compared as they are.
+      letters = letters || IsAsciiLetter(byte);
+      ++at;
+      continue;
+    }
+    const std::optional<std::size_t> page = PageAtStart(folded.substr(at));
+    if (!page || !IsPageWithoutCase(*page)) {
+      return FoldingNeeded::kFull;
+    }
+    at += SequenceLength(byte);
+  }
+  return letters ? FoldingNeeded::kAscii : FoldingNeeded::kNone;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "text/ascii.h"
 #include "text/case_fold.h"
 #include "text/expressions.h"
 
@@ -81,7 +80,7 @@ Patterns::Patterns(std::vector<std::optional<std::string>> texts, bool ignoreCas
     if (ignoreCase_) {
       FoldCase(texts_.back(), utf8_);
     }
-    asciiOnly_ = asciiOnly_ && AsciiRunLength(texts_.back()) == texts_.back().size();
+    folding_ = std::max(folding_, ignoreCase_ ? FoldingFor(texts_.back(), utf8_) : FoldingNeeded::kNone);
   }
   // The searchers refer to the texts, which stay where they are from now on.
   searchers_.resize(texts_.size());
@@ -243,7 +242,7 @@ SearchedText Patterns::Searched(std::string_view text, std::string& scratch) con
     expressions_->Forget();
     return atoms == nullptr ? SearchedText(text) : SearchedText(text, atoms->Searched(text, scratch).folded);
   }
-  if (!ignoreCase_) {
+  if (folding_ == FoldingNeeded::kNone) {
     return text;
   }
   // The scratch only grows, so that a text folded into it is written once, not also cleared first.
@@ -252,7 +251,7 @@ SearchedText Patterns::Searched(std::string_view text, std::string& scratch) con
   }
   const std::span<char> folded(scratch.data(), text.size());
   FoldAsciiCase(text, folded);
-  if (utf8_ && !asciiOnly_) {
+  if (folding_ == FoldingNeeded::kFull) {
     FoldUtf8Characters(folded);
   }
   return {text, std::string_view(folded.data(), folded.size())};

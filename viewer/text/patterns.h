@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/case_fold.h"
+
 class Expressions;
 
 // A text as it is searched: itself, and as long a copy with its case folded where case is ignored (the
@@ -102,7 +104,7 @@ class Patterns {
   mutable std::size_t planCost_ = 0;
   bool ignoreCase_ = false;
   bool utf8_ = false;
-  // Every text is ASCII once folded: the text searched needs only its ASCII letters folded.
-  bool asciiOnly_ = true;
+  // How much of the text searched is folded for the texts.
+  FoldingNeeded folding_ = FoldingNeeded::kNone;
   std::unique_ptr<Expressions> expressions_;
 };

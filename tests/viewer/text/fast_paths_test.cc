@@ -48,6 +48,28 @@ TEST(Patterns, FindCaseBlindWhereTheFullyFoldedTextHoldsThem) {
   EXPECT_TRUE(accented.FoundIn("x\xC3\xC3\x89T"));
 }
 
+// How much of the searched text a case-blind text needs folded: none for characters without case
+// (Hangul, digits, signs), the ASCII letters beside them, all for a letter with case beyond ASCII, for
+// U+00DF, which U+1E9E folds into though it has no upper case of its own, and for a Cherokee small
+// letter, whose capital lies in another page.
+struct FoldingNeededCase {
+  const char* text;
+  FoldingNeeded needed;
+};
+
+class FoldingNeededFor : public ::testing::TestWithParam<FoldingNeededCase> {};
+
+TEST_P(FoldingNeededFor, CaseBlindText) { EXPECT_EQ(FoldingFor(GetParam().text, true), GetParam().needed); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FoldingNeededFor,
+    ::testing::Values(FoldingNeededCase{"\xEC\x8B\xA4\xED\x8C\xA8 12:30 ->", FoldingNeeded::kNone},
+                      FoldingNeededCase{"\xEC\x9A\x94\xEC\xB2\xAD timeout", FoldingNeeded::kAscii},
+                      FoldingNeededCase{"\xC3\xA9t", FoldingNeeded::kFull},
+                      FoldingNeededCase{"\xC3\x9F", FoldingNeeded::kFull},
+                      FoldingNeededCase{"\xEA\xAD\xB0", FoldingNeeded::kFull},
+                      FoldingNeededCase{"\xEC\x8B", FoldingNeeded::kFull}));
+
 // The byte searched for is learned from the text: one common there ('m', in "ms") must not hide the
 // lines, as the search goes on over many blocks and its plans are made again.
 TEST(Patterns, FindWhateverBytesTheLogMakesCommon) {

@@ -8,12 +8,22 @@
 
 namespace platform {
 
-void FoldCharacter(std::span<char> character) {
-  std::array<wchar_t, 2> wide{};
+namespace {
+
+// The UTF-16 units of one UTF-8 character; 0 units when it is not one.
+int WideOf(std::span<const char> character, std::array<wchar_t, 2>& wide) {
   const int units =
       MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, character.data(), static_cast<int>(character.size()),
                           wide.data(), static_cast<int>(wide.size()));
-  if (units <= 0) {
+  return units > 0 ? units : 0;
+}
+
+}  // namespace
+
+void FoldCharacter(std::span<char> character) {
+  std::array<wchar_t, 2> wide{};
+  const int units = WideOf(character, wide);
+  if (units == 0) {
     return;
   }
   CharLowerBuffW(wide.data(), static_cast<DWORD>(units));
@@ -22,6 +32,19 @@ void FoldCharacter(std::span<char> character) {
                           nullptr, nullptr) == static_cast<int>(character.size())) {
     std::copy_n(folded.begin(), character.size(), character.begin());
   }
+}
+
+bool HasOtherCase(std::span<const char> character) {
+  std::array<wchar_t, 2> wide{};
+  const int units = WideOf(character, wide);
+  if (units == 0) {
+    return true;
+  }
+  std::array<wchar_t, 2> lower = wide;
+  std::array<wchar_t, 2> upper = wide;
+  CharLowerBuffW(lower.data(), static_cast<DWORD>(units));
+  CharUpperBuffW(upper.data(), static_cast<DWORD>(units));
+  return lower != wide || upper != wide;
 }
 
 }  // namespace platform
