@@ -14,7 +14,6 @@ namespace chrono = std::chrono;
 namespace {
 
 constexpr std::size_t kStampLength = 8;
-constexpr int kLongestWaitMilliseconds = 60 * 1000;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -62,11 +61,11 @@ std::optional<chrono::year_month_day> LocalToday() {
   return ParseStamp(stamp);
 }
 
-int MillisecondsToNextMidnight() {
+std::optional<chrono::system_clock::time_point> NextLocalMidnight() {
   const auto now = chrono::system_clock::now();
   std::tm local{};
   if (!ToLocalTime(chrono::system_clock::to_time_t(now), local)) {
-    return kLongestWaitMilliseconds;
+    return std::nullopt;
   }
   const chrono::year_month_day tomorrow{
       chrono::sys_days{chrono::year{local.tm_year + 1900} /
@@ -80,10 +79,9 @@ int MillisecondsToNextMidnight() {
   midnight.tm_isdst = -1;
   const std::time_t at = std::mktime(&midnight);
   if (at == static_cast<std::time_t>(-1)) {
-    return kLongestWaitMilliseconds;
+    return std::nullopt;
   }
-  const auto left = chrono::ceil<chrono::milliseconds>(chrono::system_clock::from_time_t(at) - now).count();
-  return static_cast<int>(std::clamp<decltype(left)>(left, 0, kLongestWaitMilliseconds));
+  return chrono::system_clock::from_time_t(at);
 }
 
 // The date is the path's, which is the name as the system reads it. The name may go on after the date

@@ -20,9 +20,8 @@ std::optional<std::chrono::year_month_day> DateOfLogName(std::string_view name);
 // Today's local date, taken exactly as daylog takes it; empty when the clock has no local date.
 std::optional<std::chrono::year_month_day> LocalToday();
 
-// How long to wait for the next local midnight, at most a minute so that a changed clock or a resumed
-// machine is noticed soon.
-int MillisecondsToNextMidnight();
+// The next local midnight on the system's clock; empty when the clock has no local date.
+std::optional<std::chrono::system_clock::time_point> NextLocalMidnight();
 
 // Finds the log that takes over from the followed day's log once its day has passed: the same name with
 // the earliest later date, up to today, whose file exists. Going from each such log to the next, no day

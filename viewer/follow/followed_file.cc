@@ -198,9 +198,13 @@ bool FollowedFile::BeginText(bool more) {
   return true;
 }
 
+// Only what the waits say may have changed is looked at: the name after its directories or its files
+// said something, the day after the clock passed midnight or was set.
 Step FollowedFile::Check() {
-  const Step step = CheckName();
-  return Record(step == Step::kWait ? CheckRollover() : step);
+  const bool named = waiter_.NameMayHaveChanged(watchKey_);
+  const Step step = named ? CheckName() : Step::kWait;
+  const bool rolls = named || waiter_.TimeMayHaveChanged();
+  return Record(step == Step::kWait && rolls ? CheckRollover() : step);
 }
 
 Step FollowedFile::CatchUp() { return Record(CatchUpText()); }
@@ -242,12 +246,18 @@ Step FollowedFile::End(bool outputFailed) {
   return retired == Step::kWait ? ended : retired;
 }
 
-// Until the retired file's time is up, while a day's log may roll over the next local midnight, and
-// while a new file could not be opened for want of descriptors the next try; otherwise no limit.
+// Until the retired file's time is up, and while a new file could not be opened for want of descriptors
+// the next try; otherwise no limit.
 int FollowedFile::WaitLimit() const {
-  const int midnight = rollover_ ? MillisecondsToNextMidnight() : -1;
-  return platform::EarlierLimit(platform::EarlierLimit(midnight, retired_.MillisecondsLeft()),
-                                unopened_ ? kReopenMilliseconds : -1);
+  return platform::EarlierLimit(retired_.MillisecondsLeft(), unopened_ ? kReopenMilliseconds : -1);
+}
+
+void FollowedFile::WakeAtMidnight() {
+  if (rollover_ && waiter_.TimeMayHaveChanged()) {
+    if (const auto midnight = NextLocalMidnight()) {
+      waiter_.WakeAt(*midnight);
+    }
+  }
 }
 
 // Looks at what the name stands for now: the same file, nothing, or a new file to switch to. A name

@@ -46,6 +46,9 @@ class FollowedFile {
   Step Idle();
   // How long the next wait may last at most, in milliseconds; negative for no limit.
   [[nodiscard]] int WaitLimit() const;
+  // While the day's log may roll over, has the waits end at the next local midnight, once the time may
+  // have changed.
+  void WakeAtMidnight();
   // At the end of the run: see TextOutput::Finish, for the retired file's output and the current one.
   Step End(bool outputFailed);
 

@@ -63,6 +63,11 @@ Step ShowToEnd(ShownFile& shown, bool wholeLinesOnly, std::span<char> block, pla
       return written;
     }
     shown.offset += shownLength;
+    // A read that did not fill the block reached the end as it was: what comes after is waited for,
+    // not read again at once.
+    if (length < block.size()) {
+      return Step::kWait;
+    }
   }
   return Step::kStop;
 }

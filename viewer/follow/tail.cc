@@ -1,6 +1,6 @@
 #include "follow/tail.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "platform/descriptor_reserve.h"
 #include "platform/stop.h"
@@ -42,24 +42,31 @@ bool Tail::ShowAll(const ShowOptions& options) {
 // Each round looks at what the names stand for, waits for a change unless a file is to be looked at
 // again at once, and shows what was appended, until no file is followed or the run ends.
 void Tail::Follow() {
-  while (AnyFollowed()) {
+  for (Round round = CheckNames(); round != Round::kEnds; round = CheckNames()) {
     RetitleWindow();
-    if (!CheckNames() || (!AnyWantsRecheck() && !WaitForChange())) {
+    if (round == Round::kWaits && !WaitForChange()) {
       return;
     }
-    if (platform::StopRequested() || platform::OutputGone() || !CatchUpAll()) {
+    if (platform::StopRequested() || waiter_.OutputGone() || !CatchUpAll()) {
       return;
     }
   }
 }
 
-bool Tail::CheckNames() {
+Tail::Round Tail::CheckNames() {
+  bool followed = false;
+  bool recheck = false;
   for (FollowedFile& file : files_) {
-    if (file.IsFollowed() && !file.WantsRecheck() && !GoesOn(file.Check())) {
-      return false;
+    if (!file.IsFollowed()) {
+      continue;
     }
+    if (!file.WantsRecheck() && !GoesOn(file.Check())) {
+      return Round::kEnds;
+    }
+    followed = followed || file.IsFollowed();
+    recheck = recheck || file.WantsRecheck();
   }
-  return true;
+  return !followed ? Round::kEnds : recheck ? Round::kRechecks : Round::kWaits;
 }
 
 bool Tail::WaitForChange() {
@@ -71,6 +78,7 @@ bool Tail::WaitForChange() {
     if (!GoesOn(file.Idle())) {
       return false;
     }
+    file.WakeAtMidnight();
     limit = platform::EarlierLimit(limit, file.WaitLimit());
   }
   waiter_.Wait(limit);
@@ -86,31 +94,29 @@ bool Tail::CatchUpAll() {
   return true;
 }
 
-bool Tail::AnyFollowed() const {
-  return std::any_of(files_.begin(), files_.end(),
-                     [](const FollowedFile& file) { return file.IsFollowed(); });
-}
-
-bool Tail::AnyWantsRecheck() const {
-  return std::any_of(files_.begin(), files_.end(),
-                     [](const FollowedFile& file) { return file.WantsRecheck(); });
-}
-
 bool Tail::GoesOn(Step step) {
+  titleStale_ = titleStale_ || step != Step::kWait;
   failed_ = failed_ || step == Step::kFail || step == Step::kNotReopened || step == Step::kOutputFailed;
   outputFailed_ = outputFailed_ || step == Step::kOutputFailed;
   return step != Step::kStop && step != Step::kOutputFailed;
 }
 
-// "web.20261209, app.log", then " - 3 alerts" (" - 1 alert") once alerts have been raised.
+// "web.20261209, app.log", then " - 3 alerts" (" - 1 alert") once alerts have been raised. Built only
+// when a file's step said something other than waiting, which any change of the names followed takes,
+// or the count changed.
 void Tail::RetitleWindow() {
+  const std::size_t alerts = alarm_ != nullptr ? alarm_->count() : 0;
+  if (!std::exchange(titleStale_, false) && alerts == titledAlerts_) {
+    return;
+  }
+  titledAlerts_ = alerts;
   std::string title;
   for (const FollowedFile& file : files_) {
     if (file.IsFollowed()) {
       title += (title.empty() ? "" : ", ") + file.name();
     }
   }
-  if (const std::size_t alerts = alarm_ != nullptr ? alarm_->count() : 0; alerts > 0) {
+  if (alerts > 0) {
     title += " - " + std::to_string(alerts) + (alerts == 1 ? " alert" : " alerts");
   }
   if (title != title_) {

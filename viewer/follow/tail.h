@@ -30,14 +30,15 @@ class Tail {
   // Shows each file's last lines; false when the run ends there.
   bool ShowAll(const ShowOptions& options);
   void Follow();
-  // Looks at what each waiting file's name stands for; false when the run ends there.
-  bool CheckNames();
+  // What a round does once the names are looked at: the run ends (no file is followed any more), it
+  // waits for a change, or a file is to be looked at again at once.
+  enum class Round { kEnds, kWaits, kRechecks };
+  // Looks at what each waiting file's name stands for.
+  Round CheckNames();
   // Waits for a change to any followed file; false when the run ends there.
   bool WaitForChange();
   // Shows what was appended to each followed file; false when the run ends there.
   bool CatchUpAll();
-  [[nodiscard]] bool AnyFollowed() const;
-  [[nodiscard]] bool AnyWantsRecheck() const;
   // Notes what a file's round ended in: a failure makes the status 1. False when the run ends there: a
   // stop, or standard output that cannot be written.
   bool GoesOn(Step step);
@@ -56,4 +57,7 @@ class Tail {
   bool failed_ = false;
   bool outputFailed_ = false;
   std::string title_;
+  // The files' steps may have changed the title since it was built, or it was not built yet.
+  bool titleStale_ = true;
+  std::size_t titledAlerts_ = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -34,10 +35,21 @@ class ChangeWaiter {
   // Points notification for the name under `key` at `path` and its open files, replacing what it
   // watched before.
   void Watch(std::size_t key, const std::string& path, std::span<const FileHandle> openFiles);
+  // Wakes the waits at `moment` on the system's clock, and whenever the clock is set or the local time
+  // zone changes, until it is called again.
+  void WakeAt(std::chrono::system_clock::time_point moment);
   // Returns when a watched file or directory may have changed, at the latest after a short poll
-  // interval where notification is unavailable or after limitMilliseconds (no limit when negative), or
-  // as soon as a stop is requested or the output's reader goes away.
+  // interval where notification is unavailable or after limitMilliseconds (no limit when negative), at
+  // the moment to wake at, or as soon as a stop is requested or the output's reader goes away.
   void Wait(int limitMilliseconds);
+  // Since the last wait, or before the first: what the name under `key` stands for may have changed,
+  // as its directories, its files or the lack of notification say.
+  [[nodiscard]] bool NameMayHaveChanged(std::size_t key) const;
+  // Since the last wait, or before the first: the moment to wake at passed, or the clock or the zone
+  // changed.
+  [[nodiscard]] bool TimeMayHaveChanged() const;
+  // The last wait saw the output's reader go away.
+  [[nodiscard]] bool OutputGone() const;
 
  private:
   struct State;

@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -14,22 +15,45 @@
 #include <linux/magic.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #endif
 
 namespace platform {
 namespace {
 
-// Ends at the limit, a stop request or the output's reader going away; `more` is polled besides.
-bool PollFor(int limitMilliseconds, int more = -1) {
-  pollfd waits[3] = {{posix::WakeDescriptor(), POLLIN, 0}, {posix::OutputToWatch(), 0, 0}, {more, POLLIN, 0}};
-  return poll(waits, 3, limitMilliseconds) > 0 && waits[2].revents != 0;
+// What one wait saw: the wait ends at the limit, a stop request, the output's reader going away, or
+// when one of the descriptors `more` is ready, which `ready` then says.
+struct Polled {
+  bool timedOut = false;
+  bool outputGone = false;
+  bool ready[2] = {false, false};
+};
+
+Polled PollFor(int limitMilliseconds, int first = -1, int second = -1) {
+  pollfd waits[4] = {{posix::WakeDescriptor(), POLLIN, 0},
+                     {posix::OutputToWatch(), 0, 0},
+                     {first, POLLIN, 0},
+                     {second, POLLIN, 0}};
+  const int count = poll(waits, 4, limitMilliseconds);
+  return {count == 0,
+          count > 0 && (waits[1].revents & (POLLERR | POLLHUP)) != 0,
+          {count > 0 && waits[2].revents != 0, count > 0 && waits[3].revents != 0}};
+}
+
+// Until `moment`, at most a minute, where no timer says when it comes.
+int MillisecondsUntil(std::chrono::system_clock::time_point moment) {
+  constexpr std::chrono::milliseconds kLongest{60 * 1000};
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(moment - std::chrono::system_clock::now());
+  return static_cast<int>(std::clamp(left, std::chrono::milliseconds{0}, kLongest).count());
 }
 
 }  // namespace
@@ -101,16 +125,33 @@ struct ChangeWaiter::State {
     bool complete = false;
     // Writes there may raise no event: made by another machine, or below a FUSE mount.
     bool remote = false;
+    // What the name stands for may have changed since the last wait.
+    bool changed = true;
   };
 
   int inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  // Expires at the moment to wake at, and is cancelled when the clock is set.
+  int clock = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+  // The directory of the local time zone's file, which is replaced when the zone changes; not watched
+  // when TZ names the zone.
+  int zoneWatch =
+      inotify >= 0 && std::getenv("TZ") == nullptr
+          ? inotify_add_watch(inotify, "/etc", IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ONLYDIR)
+          : -1;
+  std::chrono::system_clock::time_point wakeAt = std::chrono::system_clock::time_point::max();
+  bool timeChanged = true;
+  // Setting the timer found the clock set since it was last read.
+  bool clockWasSet = false;
+  bool outputGone = false;
   std::vector<Name> names;
   // How many of the names use each watch: names in one directory share its watch.
   std::map<int, int> uses;
 
   ~State() {
-    if (inotify >= 0) {
-      close(inotify);
+    for (const int descriptor : {inotify, clock}) {
+      if (descriptor >= 0) {
+        close(descriptor);
+      }
     }
   }
 
@@ -185,24 +226,41 @@ struct ChangeWaiter::State {
     }
   }
 
-  // Reads all pending events; a lost watch, or a directory moved, deleted or made (seen from the one
-  // above), makes a name's notification incomplete until its watches are set again.
+  // Reads the pending events, once: what is left makes the next wait end at once. A lost watch, or a
+  // directory moved, deleted or made (seen from the one above), makes a name's notification incomplete
+  // until its watches are set again. Anything but a write to a file may change what a name stands for.
   void ConsumeEvents() {
     alignas(inotify_event) char buffer[4096];
-    ssize_t length = 0;
-    while ((length = read(inotify, buffer, sizeof buffer)) > 0) {
-      for (ssize_t at = 0; at < length;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        for (Name& name : names) {
-          if (((event->mask & IN_IGNORED) != 0 && Holds(name.fileWatches, event->wd)) ||
-              ((event->mask & kDirectoryLost) != 0 && Holds(name.directoryWatches, event->wd)) ||
-              ((event->mask & (IN_ISDIR | IN_IGNORED)) != 0 && Holds(name.parentWatches, event->wd))) {
-            name.complete = false;
-          }
+    const ssize_t length = read(inotify, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < length;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if (event->mask == IN_MODIFY) {
+        // Only files are watched for writes, which change nothing here.
+        continue;
+      }
+      if (event->wd == zoneWatch && event->len > 0 && std::strcmp(event->name, "localtime") == 0) {
+        timeChanged = true;
+      }
+      for (Name& name : names) {
+        if (((event->mask & IN_IGNORED) != 0 && Holds(name.fileWatches, event->wd)) ||
+            ((event->mask & kDirectoryLost) != 0 && Holds(name.directoryWatches, event->wd)) ||
+            ((event->mask & (IN_ISDIR | IN_IGNORED)) != 0 && Holds(name.parentWatches, event->wd))) {
+          name.complete = false;
         }
-        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (Holds(name.directoryWatches, event->wd) || Holds(name.fileWatches, event->wd) ||
+            ((event->mask & (IN_ISDIR | IN_IGNORED)) != 0 && Holds(name.parentWatches, event->wd))) {
+          name.changed = true;
+        }
       }
     }
+  }
+
+  // Reading the timer says it expired, or fails because the clock was set: either way the time moved.
+  void ConsumeTimer() {
+    std::uint64_t expirations = 0;
+    static_cast<void>(read(clock, &expirations, sizeof expirations));
+    timeChanged = true;
   }
 };
 
@@ -220,28 +278,72 @@ void ChangeWaiter::Watch(std::size_t key, const std::string& path, std::span<con
   name.path = path;
   name.files.assign(openFiles.begin(), openFiles.end());
   name.complete = false;
+  name.changed = true;
   if (state_->inotify >= 0) {
     state_->SetWatches(name);
   }
 }
 
-void ChangeWaiter::Wait(int limitMilliseconds) {
-  bool trusted = state_->inotify >= 0;
-  for (State::Name& name : state_->names) {
-    trusted = trusted && name.complete && !name.remote;
-    if (!name.complete && state_->inotify >= 0) {
-      // Set again now, but this round still polls: a change since the last look raised no event.
-      state_->SetWatches(name);
-    }
+void ChangeWaiter::WakeAt(std::chrono::system_clock::time_point moment) {
+  state_->wakeAt = moment;
+  if (state_->clock < 0) {
+    return;
   }
-  if (PollFor(trusted ? limitMilliseconds : EarlierLimit(kPollMilliseconds, limitMilliseconds),
-              state_->inotify)) {
-    state_->ConsumeEvents();
+  const auto sinceEpoch = moment.time_since_epoch();
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(sinceEpoch);
+  itimerspec expiry{};
+  expiry.it_value.tv_sec = static_cast<time_t>(seconds.count());
+  expiry.it_value.tv_nsec = static_cast<long>(std::chrono::nanoseconds(sinceEpoch - seconds).count());
+  // Fails when the clock was set since the timer was last read; the timer is set all the same, and the
+  // next wait says that the time changed.
+  if (timerfd_settime(state_->clock, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) != 0) {
+    state_->clockWasSet = true;
   }
 }
+
+void ChangeWaiter::Wait(int limitMilliseconds) {
+  State& state = *state_;
+  bool trusted = state.inotify >= 0;
+  for (State::Name& name : state.names) {
+    // A name whose notification cannot be trusted is looked at after every wait.
+    name.changed = state.inotify < 0 || !name.complete || name.remote;
+    trusted = trusted && !name.changed;
+    if (!name.complete && state.inotify >= 0) {
+      // Set again now, but this round still polls: a change since the last look raised no event.
+      state.SetWatches(name);
+    }
+  }
+  int limit = trusted ? limitMilliseconds : EarlierLimit(kPollMilliseconds, limitMilliseconds);
+  if (state.clock < 0 && state.wakeAt != std::chrono::system_clock::time_point::max()) {
+    limit = EarlierLimit(limit, MillisecondsUntil(state.wakeAt));
+  }
+  state.timeChanged = state.clock < 0 || std::exchange(state.clockWasSet, false);
+  const Polled polled = PollFor(limit, state.inotify, state.clock);
+  state.outputGone = polled.outputGone;
+  if (polled.timedOut) {
+    // The limit was for a file to be tried again.
+    for (State::Name& name : state.names) {
+      name.changed = true;
+    }
+  }
+  if (polled.ready[0]) {
+    state.ConsumeEvents();
+  }
+  if (polled.ready[1]) {
+    state.ConsumeTimer();
+  }
+}
+
+bool ChangeWaiter::NameMayHaveChanged(std::size_t key) const { return state_->names.at(key).changed; }
+
+bool ChangeWaiter::TimeMayHaveChanged() const { return state_->timeChanged; }
+
+bool ChangeWaiter::OutputGone() const { return state_->outputGone; }
 #else
+// Without notification every wait is a short poll, after which anything may have changed.
 struct ChangeWaiter::State {
   std::size_t names = 0;
+  bool outputGone = false;
 };
 
 ChangeWaiter::ChangeWaiter() : state_(std::make_unique<State>()) {}
@@ -253,9 +355,17 @@ std::size_t ChangeWaiter::Add() { return state_->names++; }
 void ChangeWaiter::Watch(std::size_t /*key*/, const std::string& /*path*/,
                          std::span<const FileHandle> /*openFiles*/) {}
 
+void ChangeWaiter::WakeAt(std::chrono::system_clock::time_point /*moment*/) {}
+
 void ChangeWaiter::Wait(int limitMilliseconds) {
-  PollFor(EarlierLimit(kPollMilliseconds, limitMilliseconds));
+  state_->outputGone = PollFor(EarlierLimit(kPollMilliseconds, limitMilliseconds)).outputGone;
 }
+
+bool ChangeWaiter::NameMayHaveChanged(std::size_t /*key*/) const { return true; }
+
+bool ChangeWaiter::TimeMayHaveChanged() const { return true; }
+
+bool ChangeWaiter::OutputGone() const { return state_->outputGone; }
 #endif
 
 }  // namespace platform
