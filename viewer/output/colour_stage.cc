@@ -99,16 +99,23 @@ void ColourStage::CloseColour() {
 }
 
 platform::WriteResult ColourStage::PutLines(std::string_view lines) {
+  const bool fixed = highlights_ != nullptr && !highlights_->AreExpressions();
+  const SearchedText block = fixed ? highlights_->Searched(lines, folded_) : SearchedText(lines);
+  nextInBlock_.clear();
+  for (std::size_t pattern = 0; fixed && pattern < highlights_->size(); ++pattern) {
+    nextInBlock_.push_back(highlights_->Find(pattern, block, 0));
+  }
   platform::WriteResult result = platform::WriteResult::kWritten;
-  while (!lines.empty() && result == platform::WriteResult::kWritten) {
-    const std::size_t end = std::min(lines.find('\n'), lines.size() - 1) + 1;
-    result = PutLine(lines.substr(0, end));
-    lines.remove_prefix(end);
+  for (std::size_t start = 0; start < lines.size() && result == platform::WriteResult::kWritten;) {
+    const std::size_t end = std::min(lines.find('\n', start), lines.size() - 1) + 1;
+    result = PutLine(lines.substr(start, end - start), block, start);
+    start = end;
   }
   return result;
 }
 
-platform::WriteResult ColourStage::PutLine(std::string_view line) {
+platform::WriteResult ColourStage::PutLine(std::string_view line, const SearchedText& block,
+                                           std::size_t lineStart) {
   // The colour ends before the line ending, CR LF or LF.
   std::string_view text = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
   if (text.ends_with('\r')) {
@@ -119,14 +126,15 @@ platform::WriteResult ColourStage::PutLine(std::string_view line) {
     recordColour_ = ColourOf(text);
   }
   const std::string_view colour = recordColour_;
-  const bool highlighted = highlights_ != nullptr && highlights_->FoundIn(text);
+  const SearchedText searched = highlights_ != nullptr ? LineSearched(text, block, lineStart) : text;
+  const bool highlighted = highlights_ != nullptr && Highlighted(block, searched, lineStart);
   if (colour.empty() && !highlighted) {
     return Put(line);
   }
   colourMayBeOpen_ = true;
   platform::WriteResult result = Put(colour);
   if (result == platform::WriteResult::kWritten) {
-    result = highlighted ? PutHighlighted(text, colour) : Put(text);
+    result = highlighted ? PutHighlighted(searched, colour) : Put(text);
   }
   if (result == platform::WriteResult::kWritten && !colour.empty()) {
     result = Put(kReset);
@@ -134,12 +142,42 @@ platform::WriteResult ColourStage::PutLine(std::string_view line) {
   return result == platform::WriteResult::kWritten ? Put(line.substr(text.size())) : result;
 }
 
+SearchedText ColourStage::LineSearched(std::string_view text, const SearchedText& block,
+                                       std::size_t lineStart) {
+  if (highlights_->AreExpressions()) {
+    return highlights_->Searched(text, folded_);
+  }
+  return {text, block.folded.substr(lineStart, text.size())};
+}
+
+bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& line, std::size_t lineStart) {
+  if (highlights_->AreExpressions()) {
+    for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
+      if (highlights_->Find(pattern, line, 0).first != std::string_view::npos) {
+        return true;
+      }
+    }
+    return false;
+  }
+  // An occurrence that starts in the line but runs past its text (into its CR) is none of it, nor can a
+  // later one of that text be.
+  bool found = false;
+  for (std::size_t pattern = 0; pattern < nextInBlock_.size() && !found; ++pattern) {
+    auto& [at, length] = nextInBlock_[pattern];
+    if (at != std::string_view::npos && at < lineStart) {
+      std::tie(at, length) = highlights_->Find(pattern, block, lineStart);
+    }
+    found = at != std::string_view::npos && at + length <= lineStart + line.text.size();
+  }
+  return found;
+}
+
 // Colours the earliest occurrence of any text from where the last coloured one ended, and of those starting
 // together the longest, and of the same text given twice (or in two cases, with case ignored) the first
 // given, as grep --color does: every occurrence that no earlier-coloured one overlaps. Each text's next
 // occurrence is looked for again only once the coloured ones have passed its start.
-platform::WriteResult ColourStage::PutHighlighted(std::string_view text, std::string_view colour) {
-  const SearchedText searched = highlights_->Searched(text, folded_);
+platform::WriteResult ColourStage::PutHighlighted(const SearchedText& searched, std::string_view colour) {
+  const std::string_view text = searched.text;
   nextOccurrences_.resize(highlights_->size());
   for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
     nextOccurrences_[pattern] = highlights_->Find(pattern, searched, 0);

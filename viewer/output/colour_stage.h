@@ -45,13 +45,20 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   platform::WriteResult PutLines(std::string_view lines) override;
   // Passes the bytes of a line that will not be coloured.
   platform::WriteResult PutAsItIs(std::string_view piece) override { return Put(piece); }
-  // Passes a complete line (newline included, if it has one), coloured by its words.
-  platform::WriteResult PutLine(std::string_view line);
+  // Passes a complete line (newline included, if it has one), coloured by its words; it begins at
+  // `lineStart` in the block of lines `block` searched for fixed highlights.
+  platform::WriteResult PutLine(std::string_view line, const SearchedText& block, std::size_t lineStart);
+  // The line's text as the highlights search it: its part of the block's for fixed texts, on its own for
+  // expressions, which take each line whole.
+  SearchedText LineSearched(std::string_view text, const SearchedText& block, std::size_t lineStart);
+  // Whether a highlighted text occurs in the line's text. Each fixed text's next occurrence in the block
+  // is looked for again only once a line past it is reached.
+  bool Highlighted(const SearchedText& block, const SearchedText& line, std::size_t lineStart);
   // Puts into the output block, noting a write cut short.
   platform::WriteResult Put(std::string_view piece);
   platform::WriteResult Flush();
   // Puts the line's text with its highlights, each followed by the line's own colour again.
-  platform::WriteResult PutHighlighted(std::string_view text, std::string_view colour);
+  platform::WriteResult PutHighlighted(const SearchedText& searched, std::string_view colour);
 
   const Patterns* highlights_ = nullptr;
   const Patterns* recordStart_ = nullptr;
@@ -60,6 +67,8 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   std::string folded_;
   // Each highlighted text's next occurrence in the line, and its length; kept between lines.
   std::vector<std::pair<std::size_t, std::size_t>> nextOccurrences_;
+  // Each fixed highlighted text's next occurrence in the block of lines, and its length.
+  std::vector<std::pair<std::size_t, std::size_t>> nextInBlock_;
   HeldLine held_;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;

@@ -51,6 +51,8 @@ class Patterns {
 
   [[nodiscard]] bool empty() const { return findable_.empty(); }
   [[nodiscard]] std::size_t size() const { return findable_.size(); }
+  // The texts are regular expressions, each matched within a line only.
+  [[nodiscard]] bool AreExpressions() const { return expressions_ != nullptr; }
   [[nodiscard]] bool ignoreCase() const { return ignoreCase_; }
   [[nodiscard]] bool utf8() const { return utf8_; }
 

@@ -162,15 +162,17 @@ TEST(ColourStage, HoldsALinesStartWhileMoreIsAtHandAndLetsItGoUncolouredBeforeAW
 }
 
 // Each text in a colour of its own, the line's colour taken up again after it; of overlapping
-// occurrences the earliest, and of those the longest.
+// occurrences the earliest, and of those the longest; in each line of a block written at once.
 TEST(ColourStage, HighlightsEachOccurrenceOfTheTexts) {
   Recorder recorder;
   ColourStage colour(nullptr, nullptr, recorder);
   const Patterns highlights({"time", "timeout", "out"}, true, true);
   colour.UseHighlights(&highlights);
-  colour.Write(std::string_view("ERROR Timeout, out\nplain\n"));
-  EXPECT_EQ(recorder.text,
-            "\x1b[31mERROR \x1b[30;42mTimeout\x1b[0m\x1b[31m, \x1b[30;45mout\x1b[0m\x1b[31m\x1b[0m\nplain\n");
+  colour.Write(std::string_view("plain\nERROR Timeout, out\nplain\nan out\r\n"));
+  EXPECT_EQ(
+      recorder.text,
+      "plain\n\x1b[31mERROR \x1b[30;42mTimeout\x1b[0m\x1b[31m, \x1b[30;45mout\x1b[0m\x1b[31m\x1b[0m\nplain\n"
+      "an \x1b[30;45mout\x1b[0m\r\n");
 }
 
 // An occurrence that a coloured one before it does not overlap is coloured, though an earlier one of the
