@@ -23,11 +23,13 @@ tidy() {
     [ -z "$output" ] || sed -E "/^[0-9]+ warnings? generated\.$/d" <<<"$output"
     exit $status' tidy "${options[@]}"
 }
-options=(-p build)
+# The Release trees are compiled with GCC's link-time optimisation, whose options clang does not take.
+lto=--extra-arg=-Wno-ignored-optimization-argument
+options=(-p build "$lto")
 tidy "${posix_sources[@]}"
 
 mingw_cxx=/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-g++-posix -dumpversion)/include/c++
-options=(-p build-windows --extra-arg=--target=x86_64-w64-mingw32
+options=(-p build-windows "$lto" --extra-arg=--target=x86_64-w64-mingw32
   --extra-arg=-isystem"$mingw_cxx" --extra-arg=-isystem"$mingw_cxx/x86_64-w64-mingw32")
 tidy "${win32_sources[@]}"
 

@@ -4,6 +4,7 @@
 
 #include <poll.h>
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +36,8 @@ namespace {
 struct Polled {
   bool timedOut = false;
   bool outputGone = false;
-  bool ready[2] = {false, false};
+  // cppcheck-suppress unusedStructMember ; read where notification is used
+  std::array<bool, 2> ready{};
 };
 
 Polled PollFor(int limitMilliseconds, int first = -1, int second = -1) {

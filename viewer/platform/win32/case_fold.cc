@@ -18,6 +18,12 @@ int WideOf(std::span<const char> character, std::array<wchar_t, 2>& wide) {
   return units > 0 ? units : 0;
 }
 
+// The units in lower or upper case, as `change` makes them.
+std::array<wchar_t, 2> InCase(std::array<wchar_t, 2> wide, int units, DWORD(WINAPI* change)(LPWSTR, DWORD)) {
+  change(wide.data(), static_cast<DWORD>(units));
+  return wide;
+}
+
 }  // namespace
 
 void FoldCharacter(std::span<char> character) {
@@ -40,11 +46,7 @@ bool HasOtherCase(std::span<const char> character) {
   if (units == 0) {
     return true;
   }
-  std::array<wchar_t, 2> lower = wide;
-  std::array<wchar_t, 2> upper = wide;
-  CharLowerBuffW(lower.data(), static_cast<DWORD>(units));
-  CharUpperBuffW(upper.data(), static_cast<DWORD>(units));
-  return lower != wide || upper != wide;
+  return InCase(wide, units, CharLowerBuffW) != wide || InCase(wide, units, CharUpperBuffW) != wide;
 }
 
 }  // namespace platform
