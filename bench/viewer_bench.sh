@@ -7,6 +7,8 @@
 #   bench/viewer_bench.sh users   only the filters and decoding on a log like our users' (see users_log),
 #                                 which needs valgrind for the instruction counts
 #   bench/viewer_bench.sh expressions   only the regular expressions' rows of those
+#   bench/viewer_bench.sh costs   only what a followed line, many last lines, a stream and a quiet night
+#                                 cost beside tail (valgrind and strace)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -144,6 +146,82 @@ expression_benchmarks() {
   rm -f "$work/misses.log"
 }
 
+# A followed line's cost beside tail -F's, one write a line at 500 lines a second, slow enough that
+# each line is a wake-up of its own even under valgrind or strace: user instructions (callgrind) and
+# system calls (strace) a line, as the difference between 3000 lines and 1000, so that the start and
+# the end cancel out. TEXT is the line; the command follows LOG.
+per_followed_line() {
+  text=$1 command=$2
+  for tool in callgrind strace; do
+    for lines in 1000 3000; do
+      : >"$work/followed.log"
+      run=$(echo "$command" | sed "s#LOG#$work/followed.log#")
+      if [ "$tool" = callgrind ]; then
+        # shellcheck disable=SC2086
+        "$probe" paced "$work/followed.log" "$work/out" "$lines" 500 "$text" -- \
+          valgrind --tool=callgrind --callgrind-out-file=/dev/null --log-file="$work/tool.log" $run >/dev/null
+        sed -n 's/.*Collected : //p' "$work/tool.log"
+      else
+        # shellcheck disable=SC2086
+        "$probe" paced "$work/followed.log" "$work/out" "$lines" 500 "$text" -- \
+          strace -f -c -o "$work/tool.log" $run >/dev/null
+        awk '$NF == "total" { print $4 }' "$work/tool.log"
+      fi
+    done
+  done | xargs | awk '{ printf "%d instructions and %.2f system calls a line", ($2 - $1) / 2000, ($4 - $3) / 2000 }'
+}
+
+# System calls made by a command following three quiet logs dated today, counted for 70 s after a second.
+quiet_night() {
+  mkdir -p "$work/night"
+  today=$(date +%Y%m%d)
+  for name in web app db; do echo started >"$work/night/$name.$today"; done
+  # shellcheck disable=SC2086
+  $1 "$work/night/web.$today" "$work/night/app.$today" "$work/night/db.$today" >/dev/null &
+  follower=$!
+  sleep 1
+  # The trace is written outside the directory above the logs', which is watched for what it makes.
+  mkdir -p "$work/trace"
+  timeout 70 strace -f -p "$follower" -o "$work/trace/night" 2>/dev/null || true
+  kill "$follower"
+  # The first line is the wait that strace found under way.
+  echo "$(grep -cv 'resuming\|detached' "$work/trace/night") system calls in 70 s"
+  rm -rf "$work/night" "$work/trace"
+}
+
+cost_benchmarks() {
+  echo "## Following, many last lines, a stream and a quiet night, beside tail"
+  export LC_ALL=C.UTF-8
+  line="2026-12-10 10:00:00.123 INFO [worker-3] request 123456 served in 12 ms"
+  echo "- a followed line, cmdtail -F: $(per_followed_line "$line" "$viewer -n 0 -F LOG")"
+  echo "- a followed line, tail -F:    $(per_followed_line "$line" "tail -n 0 -F LOG")"
+  korean=$(printf '2026-12-10 10:00:00.123 INFO [worker-3] 요청 처리 완료 request 123456 served in 12 ms' | iconv -t CP949)
+  echo "- a followed code page 949 line, cmdtail -F --encoding=CP949 --color=always --highlight=요청 --highlight=deadlock:" \
+    "$(per_followed_line "$korean" "$viewer -n 0 -F --encoding=CP949 --color=always --highlight=요청 --highlight=deadlock LOG")"
+  line=$(printf 'log line %091d' 0)
+  yes "$line" | head -n 10631029 >"$work/big.log"
+  beside "the last 100,000 lines of a 1 GiB log" "$viewer -n 100000 $work/big.log" "tail -n 100000 $work/big.log"
+  rm -f "$work/big.log"
+  # Through a pipe: standard input from a file could be read from its end.
+  seq 10000000 >"$work/seq"
+  ours=$(cat "$work/seq" | instructions_of "$viewer" -n 5)
+  theirs=$(cat "$work/seq" | instructions_of tail -n 5)
+  set -- $(paired_milliseconds "cat $work/seq | $viewer -n 5" "cat $work/seq | tail -n 5")
+  echo "- the last 5 lines of a stream of 10,000,000 numbers: cmdtail $(millions "$ours") M instructions, $1 ms;" \
+    "tail $(millions "$theirs") M, $2 ms; ratios $(ratio "$ours" "$theirs") and $(ratio "$1" "$2")"
+  for command in "$viewer" tail; do
+    echo "- peak memory, $(basename "$command") -n 5 of that stream: $(cat "$work/seq" | /usr/bin/time -f %M "$command" -n 5 2>&1 >/dev/null) KiB"
+  done
+  rm -f "$work/seq"
+  echo "- three quiet dated logs, cmdtail -F: $(quiet_night "$viewer -F")"
+  echo "- three quiet dated logs, tail -F:    $(quiet_night "tail -F")"
+  unset LC_ALL
+}
+
+if [ "${1:-}" = costs ]; then
+  cost_benchmarks
+  exit 0
+fi
 if [ "${1:-}" = users ]; then
   users_benchmarks
   exit 0
@@ -201,6 +279,7 @@ done
 rm -f "$work/busy.log"
 
 users_benchmarks
+cost_benchmarks
 
 echo "## Delay from an append to its display (50 appends)"
 : >"$work/ping.log"

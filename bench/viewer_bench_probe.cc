@@ -4,6 +4,9 @@
 //   throughput FILE MIB LINES -- COMMAND...
 //                                      MiB/s while a writer appends MIB MiB of 100-byte lines, LINES a write
 //   quiet-cpu SECONDS -- COMMAND...    CPU milliseconds used over SECONDS of a quiet file
+//   paced FILE OUT LINES RATE TEXT -- COMMAND...
+//                                      appends LINES lines of TEXT to FILE, RATE a second, one write
+//                                      each, and waits until COMMAND's output, the file OUT, holds them
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -35,12 +38,18 @@ pid_t Spawn(char** command, int stdoutFd) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, stdoutFd, 1);
+  // In a process group of its own, which Stop ends whole: a tracer and what it traces.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, command[0], &actions, nullptr, command, environ) != 0) {
+  if (posix_spawnp(&pid, command[0], &actions, &attributes, command, environ) != 0) {
     std::fprintf(stderr, "cannot start %s\n", command[0]);
     std::exit(1);
   }
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   return pid;
 }
 
@@ -84,7 +93,7 @@ long long CpuMilliseconds(pid_t pid) {
 
 // Stops the program and returns its peak resident memory in KiB.
 long Stop(pid_t pid) {
-  kill(pid, SIGTERM);
+  kill(-pid, SIGTERM);
   rusage usage{};
   wait4(pid, nullptr, 0, &usage);
   return usage.ru_maxrss;
@@ -206,6 +215,65 @@ int QuietCpu(int seconds, char** command) {
   return 0;
 }
 
+// Counts the lines written to a file as it grows.
+class LineCounter {
+ public:
+  explicit LineCounter(const char* file) : fd_(open(file, O_RDONLY)) {}
+  // Reads what was written and waits up to `milliseconds` for the file to hold `lines` lines.
+  bool WaitFor(long long lines, int milliseconds) {
+    const auto start = Clock::now();
+    char buffer[65536];
+    for (;;) {
+      const ssize_t count = read(fd_, buffer, sizeof buffer);
+      if (count > 0) {
+        lines_ += std::count(buffer, buffer + count, '\n');
+      } else if (lines_ >= lines) {
+        return true;
+      } else if (MillisecondsSince(start) > milliseconds) {
+        return false;
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+  }
+
+  [[nodiscard]] long long lines() const { return lines_; }
+
+ private:
+  int fd_;
+  long long lines_ = 0;
+};
+
+int Paced(const char* file, const char* out, int lines, int rate, const std::string& text, char** command) {
+  const int outFd = open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const pid_t pid = Spawn(command, outFd);
+  LineCounter shown(out);
+  const std::string line = text + "\n";
+  // Under valgrind the start takes seconds: a line is appended until the follower shows one. Those
+  // appended before it started are not shown.
+  do {
+    Append(file, line);
+  } while (!shown.WaitFor(1, 200));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  shown.WaitFor(0, 0);
+  const long long expected = shown.lines();
+  // A logger keeps its file open.
+  const int fd = open(file, O_WRONLY | O_APPEND);
+  const auto start = Clock::now();
+  for (int i = 0; i < lines; ++i) {
+    std::this_thread::sleep_until(start + std::chrono::microseconds(1000000LL * i / rate));
+    if (write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+      std::perror(file);
+      return 1;
+    }
+  }
+  close(fd);
+  const bool complete = shown.WaitFor(expected + lines, 60000);
+  Stop(pid);
+  std::printf("%s\n", complete ? "shown" : "incomplete");
+  return complete ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -224,6 +292,9 @@ int main(int argc, char* argv[]) {
   }
   if (mode == "throughput") {
     return Throughput(argv[2], std::atoll(argv[3]), std::atoll(argv[4]), command);
+  }
+  if (mode == "paced" && argc > 7) {
+    return Paced(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), argv[6], command);
   }
   if (mode == "quiet-cpu") {
     return QuietCpu(std::atoi(argv[2]), command);
