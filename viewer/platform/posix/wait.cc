@@ -134,12 +134,9 @@ struct ChangeWaiter::State {
   int inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   // Expires at the moment to wake at, and is cancelled when the clock is set.
   int clock = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-  // The directory of the local time zone's file, which is replaced when the zone changes; not watched
-  // when TZ names the zone.
-  int zoneWatch =
-      inotify >= 0 && std::getenv("TZ") == nullptr
-          ? inotify_add_watch(inotify, "/etc", IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ONLYDIR)
-          : -1;
+  // The directory of the local time zone's file, which is replaced when the zone changes: watched once
+  // there is a moment to wake at, unless TZ names the zone. (A watch makes closing the instance wait.)
+  int zoneWatch = -1;
   std::chrono::system_clock::time_point wakeAt = std::chrono::system_clock::time_point::max();
   bool timeChanged = true;
   // Setting the timer found the clock set since it was last read.
@@ -288,6 +285,10 @@ void ChangeWaiter::Watch(std::size_t key, const std::string& path, std::span<con
 
 void ChangeWaiter::WakeAt(std::chrono::system_clock::time_point moment) {
   state_->wakeAt = moment;
+  if (state_->zoneWatch < 0 && state_->inotify >= 0 && std::getenv("TZ") == nullptr) {
+    state_->zoneWatch =
+        inotify_add_watch(state_->inotify, "/etc", IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ONLYDIR);
+  }
   if (state_->clock < 0) {
     return;
   }
