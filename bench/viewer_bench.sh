@@ -108,7 +108,7 @@ users_benchmarks() {
   beside "10 words" "$ours -n +1 $log" "$theirs $log"
   beside "code page 949" "$viewer -n +1 --encoding=CP949 $work/users.cp949" "iconv -f CP949 -t UTF-8 $work/users.cp949"
   beside "last 10 lines" "$viewer -n 10 $log" "tail -n 10 $log"
-  for highlights in "" "--highlight=timeout --highlight=refused"; do
+  for highlights in "" "--highlight=timeout --highlight=refused" "--highlight=요청 --highlight=deadlock"; do
     # shellcheck disable=SC2086
     colour=$(instructions_of "$viewer" -n +1 --color=always $highlights "$log")
     echo "- --color=always $highlights: $(awk "BEGIN { printf \"%.1f\", $colour / $bytes }") instructions a byte"
