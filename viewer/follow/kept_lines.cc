@@ -70,11 +70,7 @@ std::vector<std::span<const char>> KeptLines::Lines() {
     }
     if (passed > 0) {
       // The first of the last lines begins after the block's line end number `passed`.
-      std::size_t at = ends_.Next(bytes, 0);
-      while (--passed > 0) {
-        at = ends_.Next(bytes, at + ends_.width);
-      }
-      bytes = bytes.subspan(at + ends_.width);
+      bytes = bytes.subspan(ends_.Nth(bytes, std::exchange(passed, 0) - 1) + ends_.width);
     }
     if (!bytes.empty()) {
       pieces.push_back(bytes);

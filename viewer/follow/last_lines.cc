@@ -35,11 +35,7 @@ std::optional<std::size_t> FindInPieces(std::span<const char> data, std::size_t&
     const std::span<const char> piece = data.subspan(pieceStart, pieceEnd - pieceStart);
     const std::size_t found = ends.Count(piece);
     if (found >= lineEndsToFind) {
-      std::size_t at = ends.Next(piece, 0);
-      for (std::size_t passed = found - lineEndsToFind; passed > 0; --passed) {
-        at = ends.Next(piece, at + ends.width);
-      }
-      return pieceStart + at + ends.width;
+      return pieceStart + ends.Nth(piece, found - lineEndsToFind) + ends.width;
     }
     lineEndsToFind -= found;
     pieceEnd = pieceStart;

@@ -152,12 +152,7 @@ SearchedText ColourStage::LineSearched(std::string_view text, const SearchedText
 
 bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& line, std::size_t lineStart) {
   if (highlights_->AreExpressions()) {
-    for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
-      if (highlights_->Find(pattern, line, 0).first != std::string_view::npos) {
-        return true;
-      }
-    }
-    return false;
+    return highlights_->FoundInSearched(line);
   }
   // An occurrence that starts in the line but runs past its text (into its CR) is none of it, nor can a
   // later one of that text be.

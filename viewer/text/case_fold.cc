@@ -44,52 +44,59 @@ void Encode(char32_t codePoint, std::span<char> character) {
   character.back() = static_cast<char>(0x80U | (codePoint & 0x3FU));
 }
 
+// A code point from U+0080 to U+FFFF written in UTF-8 into `bytes`; the bytes it takes.
+std::span<char> Encoded(char32_t codePoint, std::array<char, 3>& bytes) {
+  const std::span<char> character = std::span(bytes).first(codePoint < 0x800 ? 2 : 3);
+  Encode(codePoint, character);
+  return character;
+}
+
 // The lower case of a character of two or three bytes (U+0080 to U+FFFF), asked of the platform once
 // for each character met: the platform's conversions cost hundreds of instructions a character.
 char32_t LowerCaseOf(char32_t codePoint) {
   static std::array<char16_t, 0x10000> folded{};
   if (folded[codePoint] == kNotAskedYet) {
     std::array<char, 3> bytes{};
-    const std::span<char> character = std::span(bytes).first(codePoint < 0x800 ? 2 : 3);
-    Encode(codePoint, character);
+    const std::span<char> character = Encoded(codePoint, bytes);
     platform::FoldCharacter(character);
     folded[codePoint] = static_cast<char16_t>(CodePointOf(character));
   }
   return folded[codePoint];
 }
 
+// What is known of a page of 64 characters below U+10000.
+enum class PageState : std::uint8_t { kUnknown, kHolds, kFails };
+using PageStates = std::array<PageState, 0x10000 / 64>;
+
+// Whether every character of the page passes `test`, asked once per page and kept in `states`.
+template <typename Test>
+bool EveryCharacterOfPage(std::size_t page, PageStates& states, const Test& test) {
+  if (states[page] == PageState::kUnknown) {
+    bool holds = true;
+    for (char32_t codePoint = page * 64; holds && codePoint < (page + 1) * 64; ++codePoint) {
+      holds = test(codePoint);
+    }
+    states[page] = holds ? PageState::kHolds : PageState::kFails;
+  }
+  return states[page] == PageState::kHolds;
+}
+
 // Whether no character of a page of 64 below U+10000 (U+AC00 to U+AC3F, say) changes when folded, asked
 // once per page: a log repeats few pages many times (Hangul, which has no case, in every line of a Korean
 // log), and most characters of it are then passed over without being decoded.
 bool IsCaselessPage(std::size_t page) {
-  enum State : std::uint8_t { kUnknown, kCaseless, kCased };
-  static std::array<State, 0x10000 / 64> states{};
-  if (states[page] == kUnknown) {
-    bool caseless = true;
-    for (char32_t codePoint = page * 64; codePoint < (page + 1) * 64; ++codePoint) {
-      caseless = caseless && LowerCaseOf(codePoint) == codePoint;
-    }
-    states[page] = caseless ? kCaseless : kCased;
-  }
-  return states[page] == kCaseless;
+  static PageStates states{};
+  return EveryCharacterOfPage(page, states,
+                              [](char32_t codePoint) { return LowerCaseOf(codePoint) == codePoint; });
 }
 
-// Whether no character of a page of 64 below U+10000 has another case, lower or upper, asked once per
-// page.
+// Whether no character of a page of 64 below U+10000 has another case, lower or upper.
 bool IsPageWithoutCase(std::size_t page) {
-  enum State : std::uint8_t { kUnknown, kWithout, kWith };
-  static std::array<State, 0x10000 / 64> states{};
-  if (states[page] == kUnknown) {
-    bool without = true;
-    for (char32_t codePoint = page * 64; without && codePoint < (page + 1) * 64; ++codePoint) {
-      std::array<char, 3> bytes{};
-      const std::span<char> character = std::span(bytes).first(codePoint < 0x800 ? 2 : 3);
-      Encode(codePoint, character);
-      without = !platform::HasOtherCase(character);
-    }
-    states[page] = without ? kWithout : kWith;
-  }
-  return states[page] == kWithout;
+  static PageStates states{};
+  return EveryCharacterOfPage(page, states, [](char32_t codePoint) {
+    std::array<char, 3> bytes{};
+    return !platform::HasOtherCase(Encoded(codePoint, bytes));
+  });
 }
 
 // The page of 64 of the whole character of two or three bytes that begins `text` in its shortest form;

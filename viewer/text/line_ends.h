@@ -65,6 +65,15 @@ struct LineEnds {
     return bytes.size();
   }
 
+  // Where line end number `index` (from 0) of `bytes` is; the size when there are not that many.
+  [[nodiscard]] std::size_t Nth(std::span<const char> bytes, std::size_t index) const {
+    std::size_t at = Next(bytes, 0);
+    for (; index > 0 && at < bytes.size(); --index) {
+      at = Next(bytes, at + width);
+    }
+    return at;
+  }
+
   // How many line ends the whole units of `bytes` hold, counting no further than `most`.
   [[nodiscard]] std::size_t Count(std::span<const char> bytes,
                                   std::size_t most = std::numeric_limits<std::size_t>::max()) const {

@@ -227,7 +227,10 @@ void Patterns::Learn(std::string_view window) const {
 
 bool Patterns::FoundIn(std::string_view text) const {
   std::string scratch;
-  const SearchedText searched = Searched(text, scratch);
+  return FoundInSearched(Searched(text, scratch));
+}
+
+bool Patterns::FoundInSearched(const SearchedText& searched) const {
   for (std::size_t index = 0; index < size(); ++index) {
     if (Find(index, searched, 0).first != std::string_view::npos) {
       return true;

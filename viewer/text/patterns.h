@@ -65,6 +65,8 @@ class Patterns {
                                                          std::size_t from) const;
   // Whether any pattern occurs in the text.
   [[nodiscard]] bool FoundIn(std::string_view text) const;
+  // The same in a text already made ready for searching (see Searched).
+  [[nodiscard]] bool FoundInSearched(const SearchedText& searched) const;
   // The text as it is searched: with a folded copy where case is ignored; `scratch` holds the copy (and
   // may be longer: it is kept between calls).
   SearchedText Searched(std::string_view text, std::string& scratch) const;
