@@ -63,6 +63,13 @@ std::string_view ColourOf(std::string_view text) {
   return colour;
 }
 
+// Whether an occurrence (its start and length; none at npos) ends by `end`. One that starts in a line
+// but runs past its text (into its CR) is none of the line's, nor can a later one of that text be.
+bool EndsBy(std::pair<std::size_t, std::size_t> occurrence, std::size_t end) {
+  const auto [at, length] = occurrence;
+  return at <= end && length <= end - at;
+}
+
 }  // namespace
 
 ColourStage::ColourStage(const Patterns* highlights, const Patterns* recordStart, platform::OutputSink& next)
@@ -134,7 +141,7 @@ platform::WriteResult ColourStage::PutLine(std::string_view line, const Searched
   colourMayBeOpen_ = true;
   platform::WriteResult result = Put(colour);
   if (result == platform::WriteResult::kWritten) {
-    result = highlighted ? PutHighlighted(searched, colour) : Put(text);
+    result = highlighted ? PutHighlighted(searched, colour, lineStart) : Put(text);
   }
   if (result == platform::WriteResult::kWritten && !colour.empty()) {
     result = Put(kReset);
@@ -154,29 +161,42 @@ bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& lin
   if (highlights_->AreExpressions()) {
     return highlights_->FoundInSearched(line);
   }
-  // An occurrence that starts in the line but runs past its text (into its CR) is none of it, nor can a
-  // later one of that text be.
+  // Every text's next occurrence is brought to the line or past it, where its colouring starts from.
+  const std::size_t textEnd = lineStart + line.text.size();
   bool found = false;
-  for (std::size_t pattern = 0; pattern < nextInBlock_.size() && !found; ++pattern) {
+  for (std::size_t pattern = 0; pattern < nextInBlock_.size(); ++pattern) {
     auto& [at, length] = nextInBlock_[pattern];
-    if (at != std::string_view::npos && at < lineStart) {
+    if (at < lineStart) {
       std::tie(at, length) = highlights_->Find(pattern, block, lineStart);
     }
-    found = at != std::string_view::npos && at + length <= lineStart + line.text.size();
+    found = EndsBy(nextInBlock_[pattern], textEnd) || found;
   }
   return found;
+}
+
+// Each text's first occurrence in the line: for fixed texts the block's next one, when it is the line's.
+void ColourStage::FindFirstOccurrences(const SearchedText& line, std::size_t lineStart) {
+  nextOccurrences_.resize(highlights_->size());
+  for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
+    if (highlights_->AreExpressions()) {
+      nextOccurrences_[pattern] = highlights_->Find(pattern, line, 0);
+      continue;
+    }
+    const auto [at, length] = nextInBlock_[pattern];
+    nextOccurrences_[pattern] = EndsBy(nextInBlock_[pattern], lineStart + line.text.size())
+                                    ? std::pair(at - lineStart, length)
+                                    : std::pair(std::string_view::npos, std::size_t{0});
+  }
 }
 
 // Colours the earliest occurrence of any text from where the last coloured one ended, and of those starting
 // together the longest, and of the same text given twice (or in two cases, with case ignored) the first
 // given, as grep --color does: every occurrence that no earlier-coloured one overlaps. Each text's next
 // occurrence is looked for again only once the coloured ones have passed its start.
-platform::WriteResult ColourStage::PutHighlighted(const SearchedText& searched, std::string_view colour) {
+platform::WriteResult ColourStage::PutHighlighted(const SearchedText& searched, std::string_view colour,
+                                                  std::size_t lineStart) {
   const std::string_view text = searched.text;
-  nextOccurrences_.resize(highlights_->size());
-  for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
-    nextOccurrences_[pattern] = highlights_->Find(pattern, searched, 0);
-  }
+  FindFirstOccurrences(searched, lineStart);
   std::size_t shown = 0;
   for (;;) {
     std::size_t best = nextOccurrences_.size();
