@@ -165,11 +165,11 @@ bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& lin
   const std::size_t textEnd = lineStart + line.text.size();
   bool found = false;
   for (std::size_t pattern = 0; pattern < nextInBlock_.size(); ++pattern) {
-    auto& [at, length] = nextInBlock_[pattern];
-    if (at < lineStart) {
-      std::tie(at, length) = highlights_->Find(pattern, block, lineStart);
+    std::pair<std::size_t, std::size_t>& next = nextInBlock_[pattern];
+    if (next.first < lineStart) {
+      next = highlights_->Find(pattern, block, lineStart);
     }
-    found = EndsBy(nextInBlock_[pattern], textEnd) || found;
+    found = EndsBy(next, textEnd) || found;
   }
   return found;
 }
