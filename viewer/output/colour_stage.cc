@@ -141,7 +141,7 @@ platform::WriteResult ColourStage::PutLine(std::string_view line, const Searched
   colourMayBeOpen_ = true;
   platform::WriteResult result = Put(colour);
   if (result == platform::WriteResult::kWritten) {
-    result = highlighted ? PutHighlighted(searched, colour, lineStart) : Put(text);
+    result = highlighted ? PutHighlighted(block, searched, lineStart, colour) : Put(text);
   }
   if (result == platform::WriteResult::kWritten && !colour.empty()) {
     result = Put(kReset);
@@ -161,30 +161,35 @@ bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& lin
   if (highlights_->AreExpressions()) {
     return highlights_->FoundInSearched(line);
   }
-  // Every text's next occurrence is brought to the line or past it, where its colouring starts from.
   const std::size_t textEnd = lineStart + line.text.size();
   bool found = false;
-  for (std::size_t pattern = 0; pattern < nextInBlock_.size(); ++pattern) {
-    std::pair<std::size_t, std::size_t>& next = nextInBlock_[pattern];
-    if (next.first < lineStart) {
-      next = highlights_->Find(pattern, block, lineStart);
-    }
-    found = EndsBy(next, textEnd) || found;
+  for (std::size_t pattern = 0; pattern < nextInBlock_.size() && !found; ++pattern) {
+    found = EndsBy(NextInBlock(pattern, block, lineStart), textEnd);
   }
   return found;
 }
 
+std::pair<std::size_t, std::size_t> ColourStage::NextInBlock(std::size_t pattern, const SearchedText& block,
+                                                             std::size_t lineStart) {
+  std::pair<std::size_t, std::size_t>& next = nextInBlock_[pattern];
+  if (next.first < lineStart) {
+    next = highlights_->Find(pattern, block, lineStart);
+  }
+  return next;
+}
+
 // Each text's first occurrence in the line: for fixed texts the block's next one, when it is the line's.
-void ColourStage::FindFirstOccurrences(const SearchedText& line, std::size_t lineStart) {
+void ColourStage::FindFirstOccurrences(const SearchedText& block, const SearchedText& line,
+                                       std::size_t lineStart) {
   nextOccurrences_.resize(highlights_->size());
   for (std::size_t pattern = 0; pattern < highlights_->size(); ++pattern) {
     if (highlights_->AreExpressions()) {
       nextOccurrences_[pattern] = highlights_->Find(pattern, line, 0);
       continue;
     }
-    const auto [at, length] = nextInBlock_[pattern];
-    nextOccurrences_[pattern] = EndsBy(nextInBlock_[pattern], lineStart + line.text.size())
-                                    ? std::pair(at - lineStart, length)
+    const std::pair<std::size_t, std::size_t> next = NextInBlock(pattern, block, lineStart);
+    nextOccurrences_[pattern] = EndsBy(next, lineStart + line.text.size())
+                                    ? std::pair(next.first - lineStart, next.second)
                                     : std::pair(std::string_view::npos, std::size_t{0});
   }
 }
@@ -193,10 +198,10 @@ void ColourStage::FindFirstOccurrences(const SearchedText& line, std::size_t lin
 // together the longest, and of the same text given twice (or in two cases, with case ignored) the first
 // given, as grep --color does: every occurrence that no earlier-coloured one overlaps. Each text's next
 // occurrence is looked for again only once the coloured ones have passed its start.
-platform::WriteResult ColourStage::PutHighlighted(const SearchedText& searched, std::string_view colour,
-                                                  std::size_t lineStart) {
+platform::WriteResult ColourStage::PutHighlighted(const SearchedText& block, const SearchedText& searched,
+                                                  std::size_t lineStart, std::string_view colour) {
   const std::string_view text = searched.text;
-  FindFirstOccurrences(searched, lineStart);
+  FindFirstOccurrences(block, searched, lineStart);
   std::size_t shown = 0;
   for (;;) {
     std::size_t best = nextOccurrences_.size();

@@ -54,14 +54,18 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   // Whether a highlighted text occurs in the line's text. Each fixed text's next occurrence in the block
   // is looked for again only once a line past it is reached.
   bool Highlighted(const SearchedText& block, const SearchedText& line, std::size_t lineStart);
+  // A fixed text's next occurrence in the block at `lineStart` or past it, looked for again only when
+  // the one found before is behind the line.
+  std::pair<std::size_t, std::size_t> NextInBlock(std::size_t pattern, const SearchedText& block,
+                                                  std::size_t lineStart);
   // Sets each highlighted text's first occurrence in the line (at `lineStart` in the block).
-  void FindFirstOccurrences(const SearchedText& line, std::size_t lineStart);
+  void FindFirstOccurrences(const SearchedText& block, const SearchedText& line, std::size_t lineStart);
   // Puts into the output block, noting a write cut short.
   platform::WriteResult Put(std::string_view piece);
   platform::WriteResult Flush();
   // Puts the line's text with its highlights, each followed by the line's own colour again.
-  platform::WriteResult PutHighlighted(const SearchedText& searched, std::string_view colour,
-                                       std::size_t lineStart);
+  platform::WriteResult PutHighlighted(const SearchedText& block, const SearchedText& searched,
+                                       std::size_t lineStart, std::string_view colour);
 
   const Patterns* highlights_ = nullptr;
   const Patterns* recordStart_ = nullptr;
