@@ -63,13 +63,6 @@ std::string_view ColourOf(std::string_view text) {
   return colour;
 }
 
-// Whether an occurrence (its start and length; none at npos) ends by `end`. One that starts in a line
-// but runs past its text (into its CR) is none of the line's, nor can a later one of that text be.
-bool EndsBy(std::pair<std::size_t, std::size_t> occurrence, std::size_t end) {
-  const auto [at, length] = occurrence;
-  return at <= end && length <= end - at;
-}
-
 }  // namespace
 
 ColourStage::ColourStage(const Patterns* highlights, const Patterns* recordStart, platform::OutputSink& next)
@@ -169,9 +162,16 @@ bool ColourStage::Highlighted(const SearchedText& block, const SearchedText& lin
   return found;
 }
 
-std::pair<std::size_t, std::size_t> ColourStage::NextInBlock(std::size_t pattern, const SearchedText& block,
-                                                             std::size_t lineStart) {
-  std::pair<std::size_t, std::size_t>& next = nextInBlock_[pattern];
+// One that starts in a line but runs past its text (into its CR) is none of the line's, nor can a later
+// one of that text be.
+bool ColourStage::EndsBy(Occurrence occurrence, std::size_t end) {
+  const auto [at, length] = occurrence;
+  return at <= end && length <= end - at;
+}
+
+ColourStage::Occurrence ColourStage::NextInBlock(std::size_t pattern, const SearchedText& block,
+                                                 std::size_t lineStart) {
+  Occurrence& next = nextInBlock_[pattern];
   if (next.first < lineStart) {
     next = highlights_->Find(pattern, block, lineStart);
   }
@@ -187,10 +187,10 @@ void ColourStage::FindFirstOccurrences(const SearchedText& block, const Searched
       nextOccurrences_[pattern] = highlights_->Find(pattern, line, 0);
       continue;
     }
-    const std::pair<std::size_t, std::size_t> next = NextInBlock(pattern, block, lineStart);
+    const Occurrence next = NextInBlock(pattern, block, lineStart);
     nextOccurrences_[pattern] = EndsBy(next, lineStart + line.text.size())
-                                    ? std::pair(next.first - lineStart, next.second)
-                                    : std::pair(std::string_view::npos, std::size_t{0});
+                                    ? Occurrence(next.first - lineStart, next.second)
+                                    : Occurrence(std::string_view::npos, 0);
   }
 }
 

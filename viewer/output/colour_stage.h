@@ -41,6 +41,9 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   void CloseColour();
 
  private:
+  // A text's occurrence: where it starts (none at npos) and its length.
+  using Occurrence = std::pair<std::size_t, std::size_t>;
+
   // Passes complete lines, each coloured by its words.
   platform::WriteResult PutLines(std::string_view lines) override;
   // Passes the bytes of a line that will not be coloured.
@@ -54,10 +57,11 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   // Whether a highlighted text occurs in the line's text. Each fixed text's next occurrence in the block
   // is looked for again only once a line past it is reached.
   bool Highlighted(const SearchedText& block, const SearchedText& line, std::size_t lineStart);
+  // Whether an occurrence ends by `end`.
+  static bool EndsBy(Occurrence occurrence, std::size_t end);
   // A fixed text's next occurrence in the block at `lineStart` or past it, looked for again only when
   // the one found before is behind the line.
-  std::pair<std::size_t, std::size_t> NextInBlock(std::size_t pattern, const SearchedText& block,
-                                                  std::size_t lineStart);
+  Occurrence NextInBlock(std::size_t pattern, const SearchedText& block, std::size_t lineStart);
   // Sets each highlighted text's first occurrence in the line (at `lineStart` in the block).
   void FindFirstOccurrences(const SearchedText& block, const SearchedText& line, std::size_t lineStart);
   // Puts into the output block, noting a write cut short.
@@ -73,9 +77,9 @@ class ColourStage final : public platform::OutputSink, HeldLine::Receiver {
   std::string_view recordColour_;
   std::string folded_;
   // Each highlighted text's next occurrence in the line, and its length; kept between lines.
-  std::vector<std::pair<std::size_t, std::size_t>> nextOccurrences_;
+  std::vector<Occurrence> nextOccurrences_;
   // Each fixed highlighted text's next occurrence in the block of lines, and its length.
-  std::vector<std::pair<std::size_t, std::size_t>> nextInBlock_;
+  std::vector<Occurrence> nextInBlock_;
   HeldLine held_;
   // A colour sequence has been put since the output was last seen whole without one open.
   bool colourMayBeOpen_ = false;
